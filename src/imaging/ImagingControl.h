@@ -1,0 +1,94 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+class QPainter;
+
+namespace tolvarine {
+
+// Format codes of opSaveFile.
+inline constexpr int kFormatThumbnail = 5;  // "*sn.cmp": baseline JPEG, quality 90
+inline constexpr int kFormatJpegExif = 98;  // JPEG carrying the comments as Exif
+inline constexpr int kCommentSlots = 175;
+inline constexpr int kCommentDateTime = 2;
+
+// The imaging control: one bitmap and its 175 comment slots, with the operations
+// the windows use, by their names. Plain class, no widget; a failing operation
+// returns false and leaves lastError() set (the caller decides whether to care,
+// as opMethodErrors(false) asks).
+class ImagingControl {
+public:
+    ImagingControl();
+    ~ImagingControl();
+    ImagingControl(const ImagingControl &) = delete;
+    ImagingControl &operator=(const ImagingControl &) = delete;
+
+    // mode -1 (panels, view) or 1 (printing, date stamp) as the callers pass it.
+    // wantedSize, when valid, lets a JPEG be decoded at a reduced scale no smaller
+    // than that size; the following opResize decides the final size.
+    bool opLoadFile(const QString &path, int page = 0, int reserved = 0, int mode = -1,
+                    QSize wantedSize = QSize());
+
+    int opBitmapWidth() const;
+    int opBitmapHeight() const;
+    bool opResize(float width, float height, int16_t mode = 0);
+    // Clockwise, in hundredths of a degree (9000, 18000, 27000); 90 and 270 swap the canvas.
+    bool opRotate(int angle, bool expand = true, QColor background = Qt::white);
+    bool opMirror();
+    bool opFlip();
+    bool opSaveFile(const QString &path, int format, int bitsPerPixel = 24, int quality = 2,
+                    int multiPage = 0);
+
+    // Non-zero while a bitmap is held. Setting 0 empties the control; setting a
+    // value got from opColorPlane makes that plane the bitmap.
+    quintptr opBitmapHandle() const;
+    void setOpBitmapHandle(quintptr handle);
+
+    bool opContrast(int16_t value);   // -1000 … 1000
+    bool opBrightness(int16_t value); // -1000 … 1000
+    bool opSplitPlanes(int16_t reserved = 0);
+    quintptr opColorPlane(int plane) const;         // 0 blue, 1 green, 2 red
+    void setOpColorPlane(int plane, quintptr value);
+    bool opMergePlanes(int16_t reserved = 0);
+    void opFinish();
+
+    // Draws the bitmap into the rectangle (in the painter's coordinates).
+    bool opPaint(QPainter *device, float left, float top, float width, float height);
+
+    QString opReadComment(const QString &path, int page, int number);
+    void opComment(int number, const QString &text);
+    QString comment(int number) const;
+
+    void setOpMethodErrors(bool raise) { methodErrors_ = raise; }
+    bool opMethodErrors() const { return methodErrors_; }
+
+    const QImage &image() const { return image_; }
+    void setImage(const QImage &image); // counts as a changed bitmap
+    QString loadedPath() const { return loadedPath_; }
+    QString lastError() const { return lastError_; }
+
+private:
+    bool fail(const QString &error);
+    void markChanged();
+
+    QImage image_;
+    std::array<QString, kCommentSlots> comments_;
+    bool methodErrors_ = true;
+    QString lastError_;
+    QString loadedPath_;     // file the bitmap came from
+    bool pristine_ = false;  // bitmap decoded whole from loadedPath_ and unchanged since
+    bool damaged_ = false;   // the decoder reported the file incomplete or corrupt
+    std::array<QImage, 3> planes_;
+    std::map<quintptr, QImage> handles_;
+    quintptr nextHandle_ = 1;
+};
+
+} // namespace tolvarine

@@ -1,0 +1,83 @@
+#include "platform/FileSystem.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace tolvarine {
+
+bool isReadOnlyFile(const QString &path)
+{
+    struct stat st {};
+    const QByteArray native = QFile::encodeName(path);
+    if (::stat(native.constData(), &st) != 0)
+        return false;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return true;
+    return ::access(native.constData(), W_OK) != 0;
+}
+
+WriteOutcome writeFileAtomically(const QString &path, const QByteArray &data)
+{
+    if (QFileInfo::exists(path) && isReadOnlyFile(path))
+        return {false, QStringLiteral("read-only file: %1").arg(path)};
+
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return {false, file.errorString()};
+    if (file.write(data) != data.size()) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        return {false, error};
+    }
+    if (!file.commit())
+        return {false, file.errorString()};
+    return {true, {}};
+}
+
+bool readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    if (file.size() > maxBytes) {
+        if (error)
+            *error = QStringLiteral("file too large: %1").arg(path);
+        return false;
+    }
+    out = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString resolveCaseInsensitive(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return path;
+    const QDir dir = info.dir();
+    const QString wanted = info.fileName();
+    if (wanted.isEmpty() || !dir.exists())
+        return {};
+    const QStringList entries =
+        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
+            return dir.filePath(entry);
+    }
+    return {};
+}
+
+} // namespace tolvarine

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace tolvarine {
+
+// A file with no write permission bit is read-only for Tolvarine, whoever runs it:
+// the program never overwrites, re-dates or deletes it (renaming is allowed).
+bool isReadOnlyFile(const QString &path);
+
+struct WriteOutcome {
+    bool ok = false;
+    QString error; // empty on success
+};
+
+// Writes a new or replacing file so that the target is either the old file or the
+// complete new one: temporary file in the same folder, flushed, renamed over the
+// target. A read-only target is refused and left untouched.
+WriteOutcome writeFileAtomically(const QString &path, const QByteArray &data);
+
+// Reads a whole file, refusing anything larger than maxBytes.
+bool readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes, QString *error = nullptr);
+
+// Names in the store are compared without regard to case, as on the platform the
+// stores come from. Returns the path of the existing entry whose name equals the
+// last component of path ignoring case (the exact name preferred), or an empty
+// string when there is none.
+QString resolveCaseInsensitive(const QString &path);
+
+inline bool existsCaseInsensitive(const QString &path)
+{
+    return !resolveCaseInsensitive(path).isEmpty();
+}
+
+} // namespace tolvarine

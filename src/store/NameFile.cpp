@@ -1,0 +1,105 @@
+#include "store/NameFile.h"
+
+#include <QFileInfo>
+
+#include "platform/TextCodec.h"
+
+namespace tolvarine {
+
+namespace {
+
+// A name file is one short line; anything far larger is not a name file.
+constexpr qint64 kMaxNameFileBytes = 1024 * 1024;
+
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+int lineEnd(const QString &text)
+{
+    for (int i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('\r') || text.at(i) == QLatin1Char('\n'))
+            return i;
+    }
+    return int(text.size());
+}
+
+QString dropTrailingBlanks(const QString &text)
+{
+    int end = int(text.size());
+    while (end > 0 && isBlank(text.at(end - 1)))
+        --end;
+    return text.left(end);
+}
+
+// Quoting only helps a name with a comma; a name with a quote cannot be quoted.
+bool needsQuotes(const QString &name)
+{
+    return name.contains(QLatin1Char(',')) && !name.contains(QLatin1Char('"'));
+}
+
+} // namespace
+
+QString firstNameField(const QString &text)
+{
+    const QString line = text.left(lineEnd(text));
+    int start = 0;
+    while (start < line.size() && isBlank(line.at(start)))
+        ++start;
+    if (start < line.size() && line.at(start) == QLatin1Char('"')) {
+        const int close = int(line.indexOf(QLatin1Char('"'), start + 1));
+        return close < 0 ? line.mid(start + 1) : line.mid(start + 1, close - start - 1);
+    }
+    const int comma = int(line.indexOf(QLatin1Char(','), start));
+    return dropTrailingBlanks(comma < 0 ? line.mid(start) : line.mid(start, comma - start));
+}
+
+std::optional<QString> readPatientName(const QString &nameFilePath)
+{
+    const QString existing = resolveCaseInsensitive(nameFilePath);
+    if (existing.isEmpty())
+        return QString();
+    if (!QFileInfo(existing).isFile())
+        return std::nullopt;
+    QByteArray bytes;
+    if (!readWholeFile(existing, bytes, kMaxNameFileBytes))
+        return std::nullopt;
+    // Line breaks are single bytes in both encodings, so the first line can be cut
+    // before decoding; later lines then cannot spoil the encoding guess.
+    const int cr = int(bytes.indexOf('\r'));
+    const int lf = int(bytes.indexOf('\n'));
+    int end = int(bytes.size());
+    if (cr >= 0)
+        end = cr;
+    if (lf >= 0 && lf < end)
+        end = lf;
+    const std::optional<QString> text = decodeUtf8OrCp932(bytes.left(end));
+    if (!text)
+        return std::nullopt;
+    return firstNameField(*text);
+}
+
+QByteArray encodePatientName(const QString &name)
+{
+    const QString quoted = needsQuotes(name) ? QLatin1Char('"') + name + QLatin1Char('"') : name;
+    const QString line = quoted + QStringLiteral("\r\n");
+    // CP932 is kept only when the bytes read back as the same text: some characters
+    // change on the way through CP932, and some CP932 byte runs are valid UTF-8.
+    const std::optional<QByteArray> cp932 = encodeCp932(line);
+    if (cp932 && decodeUtf8OrCp932(*cp932) == line)
+        return *cp932;
+    return kUtf8Bom + line.toUtf8();
+}
+
+WriteOutcome writePatientName(const QString &nameFilePath, const QString &name)
+{
+    if (name.isEmpty())
+        return {false, QStringLiteral("empty name: nothing written")};
+    const QString existing = resolveCaseInsensitive(nameFilePath);
+    return writeFileAtomically(existing.isEmpty() ? nameFilePath : existing, encodePatientName(name));
+}
+
+} // namespace tolvarine

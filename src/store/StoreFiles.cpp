@@ -1,0 +1,88 @@
+#include "store/StoreFiles.h"
+
+#include <algorithm>
+
+#include <QDir>
+
+#include "store/StorePaths.h"
+
+namespace tolvarine {
+
+namespace {
+
+QStringList listBySuffix(const QString &folder, const QString &suffix)
+{
+    QStringList paths;
+    if (folder.isEmpty())
+        return paths;
+    // Matched by hand rather than by a name filter: the pattern is a plain
+    // "ends with, ignoring case", independent of QDir's case flags.
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        if (name.endsWith(suffix, Qt::CaseInsensitive))
+            paths << joinPath(folder, name);
+    }
+    sortStorePaths(paths);
+    return paths;
+}
+
+} // namespace
+
+QString existingFaceFolder(const QString &patientFolder)
+{
+    if (patientFolder.isEmpty())
+        return {};
+    QStringList candidates;
+    const QStringList folders = QDir(patientFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &name : folders) {
+        if (name.compare(QLatin1String("face"), Qt::CaseInsensitive) == 0)
+            candidates << name;
+    }
+    if (candidates.isEmpty())
+        return {};
+    // Several spellings can only coexist on a case-sensitive disk; the program's own
+    // spellings win, so the choice never depends on the directory order.
+    for (const QString &preferred : {QStringLiteral("face"), QStringLiteral("Face")}) {
+        if (candidates.contains(preferred))
+            return joinPath(patientFolder, preferred);
+    }
+    std::sort(candidates.begin(), candidates.end());
+    return joinPath(patientFolder, candidates.first());
+}
+
+QString faceFolderForReading(const QString &patientFolder)
+{
+    const QString existing = existingFaceFolder(patientFolder);
+    return existing.isEmpty() ? faceFolder(patientFolder) : existing;
+}
+
+QString faceFolderForCreating(const QString &patientFolder)
+{
+    const QString existing = existingFaceFolder(patientFolder);
+    return existing.isEmpty() ? joinPath(patientFolder, QStringLiteral("Face")) : existing;
+}
+
+QStringList listPictures(const QString &folder)
+{
+    return listBySuffix(folder, QStringLiteral(".jpg"));
+}
+
+QStringList listThumbnails(const QString &folder)
+{
+    return listBySuffix(folder, QStringLiteral("sn.cmp"));
+}
+
+bool storePathLess(const QString &a, const QString &b)
+{
+    const int folded = a.compare(b, Qt::CaseInsensitive);
+    if (folded != 0)
+        return folded < 0;
+    return a.compare(b, Qt::CaseSensitive) < 0;
+}
+
+void sortStorePaths(QStringList &paths)
+{
+    std::sort(paths.begin(), paths.end(), storePathLess);
+}
+
+} // namespace tolvarine

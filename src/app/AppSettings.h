@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include <QPointF>
 #include <QString>
@@ -38,6 +39,10 @@ struct AppSettings {
 // "Tolvarine", group "Settings", every value text.
 QString settingsApplicationName();
 QString settingsSection();
+
+// The user's own store, ~/.config/Tolvarine/Tolvarine.ini. Tests use stores of their
+// own instead.
+std::unique_ptr<QSettings> openSettingsStore();
 
 // Reads every general setting in the stored order. programFolder is the default of
 // both folders.

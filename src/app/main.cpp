@@ -1,7 +1,9 @@
 #include <QApplication>
 
+#include "app/Startup.h"
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    return tolvarine::runProgram(app);
 }

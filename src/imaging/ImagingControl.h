@@ -49,6 +49,7 @@ public:
 
     // Non-zero while a bitmap is held. Setting 0 empties the control; setting a
     // value got from opColorPlane makes that plane the bitmap.
+    static constexpr quintptr kBitmapHandle = 1;
     quintptr opBitmapHandle() const;
     void setOpBitmapHandle(quintptr handle);
 
@@ -71,24 +72,33 @@ public:
     bool opMethodErrors() const { return methodErrors_; }
 
     const QImage &image() const { return image_; }
-    void setImage(const QImage &image); // counts as a changed bitmap
+    void setImage(const QImage &image); // counts as a changed bitmap of the loaded picture
     QString loadedPath() const { return loadedPath_; }
+    // The last load decoded a picture whose data was cut short (its lower part is
+    // made up) or decoded it at a reduced scale. Such a bitmap never replaces its file.
+    bool isDamaged() const { return damaged_; }
+    bool isReducedScale() const { return reduced_; }
     QString lastError() const { return lastError_; }
 
 private:
     bool fail(const QString &error);
     void markChanged();
+    void clear();
+    bool isSourceFile(const QString &path) const;
+    bool rewriteMetadataOnly(const QString &path);
+    std::map<int, QString> mappedComments() const;
 
     QImage image_;
     std::array<QString, kCommentSlots> comments_;
     bool methodErrors_ = true;
     QString lastError_;
     QString loadedPath_;     // file the bitmap came from
-    bool pristine_ = false;  // bitmap decoded whole from loadedPath_ and unchanged since
-    bool damaged_ = false;   // the decoder reported the file incomplete or corrupt
+    bool pristine_ = false;  // bitmap unchanged since it was decoded from loadedPath_
+    bool reduced_ = false;   // decoded at a reduced scale
+    bool damaged_ = false;   // the file's picture data is cut short
     std::array<QImage, 3> planes_;
-    std::map<quintptr, QImage> handles_;
-    quintptr nextHandle_ = 1;
+    quintptr planeBase_ = 0; // handle of plane 0 since the last split, 0 when none
+    quintptr nextHandle_ = 2;
 };
 
 } // namespace tolvarine

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include <QImage>
 #include <QWidget>
 
 #include "imaging/ImagingControl.h"
@@ -42,6 +43,9 @@ private:
     int index_;
     std::unique_ptr<ImagingControl> control_;
     bool pressedInside_ = false;
+    // The bitmap scaled for the screen, remade when the bitmap or the size changes.
+    QImage scaled_;
+    qint64 scaledKey_ = 0;
 };
 
 } // namespace tolvarine

@@ -28,10 +28,14 @@ WriteOutcome writeFileAtomically(const QString &path, const QByteArray &data)
 
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, and the size checked: commit() does not notice a short write (full
+    // disk, file size limit) and would rename a cut-off file over the target.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return {false, file.errorString()};
-    if (file.write(data) != data.size()) {
-        const QString error = file.errorString();
+    if (file.write(data) != data.size() || !file.flush() || file.size() != data.size()) {
+        const QString error = file.error() == QFileDevice::NoError
+                                  ? QStringLiteral("short write: %1").arg(path)
+                                  : file.errorString();
         file.cancelWriting();
         return {false, error};
     }

@@ -1,0 +1,85 @@
+#include "app/Startup.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QPointer>
+#include <QWindow>
+
+#include "app/Fonts.h"
+#include "app/MessageBoxHandler.h"
+#include "app/frmMain.h"
+#include "app/frmSplash.h"
+#include "platform/Messages.h"
+#include "platform/SingleInstance.h"
+
+namespace tolvarine {
+
+namespace {
+
+// The main window's load keeps the thread busy, so the splash must be on the screen
+// and painted before it starts. The window system maps a window asynchronously;
+// waiting for that is bounded so that a slow display cannot hold up the start.
+void paintNow(QWidget *splash)
+{
+    QDeadlineTimer deadline(500);
+    QCoreApplication::processEvents();
+    while (splash && splash->windowHandle() && !splash->windowHandle()->isExposed() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    if (splash)
+        splash->repaint();
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+bool refuseSecondCopy(SingleInstance &instance)
+{
+    // A lock that cannot be made at all says nothing about another copy; refusing to
+    // start would lock the user out, so the program runs.
+    if (instance.tryAcquire() != SingleInstance::Result::HeldByAnother)
+        return false;
+    showMessage(applicationTitle() + QStringLiteral(" は既に起動されています"), applicationTitle(),
+                MessageButtons::Ok);
+    return true;
+}
+
+QWidget *showSplashWhileLoading(const MainWindowLoader &loadMainWindow)
+{
+    QPointer<frmSplash> splash = new frmSplash;
+    splash->show();
+    paintNow(splash);
+
+    QWidget *main = loadMainWindow();
+
+    if (splash)
+        splash->close();
+    if (main)
+        main->show();
+    return main;
+}
+
+int runProgram(QApplication &app)
+{
+    installFontSubstitutions();
+    installMessageBoxHandler();
+
+    // The lock records the application name and is checked against the running
+    // executable's name, so it is taken before the name becomes the title.
+    SingleInstance instance(applicationTitle());
+    if (refuseSecondCopy(instance))
+        return 0;
+
+    QCoreApplication::setOrganizationName(applicationTitle());
+    QCoreApplication::setApplicationName(applicationTitle());
+
+    QPointer<QWidget> main = showSplashWhileLoading([] {
+        auto *window = new frmMain;
+        window->Form_Load();
+        return window;
+    });
+    const int result = app.exec();
+    delete main.data();
+    return result;
+}
+
+} // namespace tolvarine

@@ -1,0 +1,348 @@
+#include "app/frmMain.h"
+
+#include <algorithm>
+#include <utility>
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFont>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QStyle>
+#include <QToolButton>
+
+#include "app/AppIcon.h"
+#include "app/ClinicIni.h"
+#include "app/Fonts.h"
+#include "app/MainLayout.h"
+#include "imaging/ImagingView.h"
+#include "platform/DriveList.h"
+#include "platform/FolderList.h"
+#include "platform/Messages.h"
+#include "platform/Twips.h"
+#include "platform/WindowsFolder.h"
+
+namespace tolvarine {
+
+namespace {
+
+constexpr int kDesignFontSize = 9;
+
+QFont designFont(int pointSize)
+{
+    QFont font(japaneseUiFontFamily(), pointSize);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+QListWidget *sortedList(QWidget *parent)
+{
+    auto *list = new QListWidget(parent);
+    list->setSortingEnabled(true);
+    return list;
+}
+
+QLabel *label(const QString &text, QWidget *parent)
+{
+    auto *l = new QLabel(text, parent);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
+} // namespace
+
+frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
+{
+    installFontSubstitutions();
+    setWindowTitle(applicationTitle());
+    setWindowIcon(appIcon());
+    // A fixed single border: minimise and close, no maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(designFont(kDesignFontSize));
+    programFolder_ = QCoreApplication::applicationDirPath();
+    programEnd_ = [] { QCoreApplication::exit(0); };
+
+    createMenus();
+    createControls();
+    placeControls(designLayout());
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::setSettingsStore(QSettings *store)
+{
+    store_ = store;
+}
+
+void frmMain::setProgramFolder(const QString &folder)
+{
+    programFolder_ = folder;
+}
+
+void frmMain::setForcedFontDensity(std::optional<int> dpi)
+{
+    densityForced_ = true;
+    forcedDensity_ = dpi;
+}
+
+void frmMain::setProgramEnd(std::function<void()> end)
+{
+    programEnd_ = std::move(end);
+}
+
+QSettings &frmMain::settingsStore()
+{
+    if (!store_) {
+        ownStore_ = openSettingsStore();
+        store_ = ownStore_.get();
+    }
+    return *store_;
+}
+
+double frmMain::pixelDpi() const
+{
+    return logicalDpiX();
+}
+
+QRect frmMain::toPixels(const QRect &twips) const
+{
+    return twipsToPixels(twips, pixelDpi());
+}
+
+void frmMain::createControls()
+{
+    client_ = new QWidget(this);
+    setCentralWidget(client_);
+
+    lblKrNo = label(QStringLiteral("患者番号"), client_);
+    txtKrNo = new QLineEdit(client_);
+    cmdKrNo = new QPushButton(QStringLiteral("..."), client_);
+    lblKrName = label(QStringLiteral("氏名"), client_);
+    txtKrName = new QLineEdit(client_);
+
+    List3 = new QListWidget(client_);
+    cmdExplorer = new QToolButton(client_);
+    cmdExplorer->setIcon(style()->standardIcon(QStyle::SP_DirIcon));
+    cmdExplorer->setIconSize(QSize(16, 16));
+    lblDrop = label(QString(), client_);
+    cmdDrop = new QPushButton(client_);
+
+    Drive1 = new DriveList(client_);
+    Dir1 = new FolderList(client_);
+    List1 = sortedList(client_);
+    List1->hide();
+    ListFaDate = sortedList(client_);
+    ListFaDate->hide();
+    List2 = sortedList(client_);
+    List2->hide();
+    ListFace = sortedList(client_);
+    ListFace->hide();
+
+    for (int i = 0; i < static_cast<int>(ImgSam.size()); ++i)
+        ImgSam[i] = new ImagingView(i, client_);
+    for (int i = 0; i < static_cast<int>(ImgFace.size()); ++i)
+        ImgFace[i] = new ImagingView(i, client_);
+    ImgPrint = new ImagingView(0, client_);
+    ImgPrint->hide();
+
+    // An etched rule under the menu bar: a shadow line over a highlight line.
+    Line1 = new QFrame(client_);
+    Line1->setAutoFillBackground(true);
+    Line1->setBackgroundRole(QPalette::Dark);
+    Line2 = new QFrame(client_);
+    Line2->setAutoFillBackground(true);
+    Line2->setBackgroundRole(QPalette::Light);
+
+    lblClinicName = label(QString(), client_);
+    lblClinicName->setFont(designFont(kClinicDesignFontSize));
+
+    connect(Dir1, &FolderList::changed, this, &frmMain::Dir1_Change);
+    connect(Drive1, &DriveList::changed, this, &frmMain::Drive1_Change);
+    txtKrNo->setFocus();
+}
+
+void frmMain::placeControls(const MainLayout &l)
+{
+    lblKrNo->setGeometry(toPixels(l.lblKrNo));
+    txtKrNo->setGeometry(toPixels(l.txtKrNo));
+    cmdKrNo->setGeometry(toPixels(l.cmdKrNo));
+    lblKrName->setGeometry(toPixels(l.lblKrName));
+    txtKrName->setGeometry(toPixels(l.txtKrName));
+    List3->setGeometry(toPixels(l.List3));
+    cmdExplorer->setGeometry(toPixels(l.cmdExplorer));
+    lblDrop->setGeometry(toPixels(l.lblDrop));
+    cmdDrop->setGeometry(toPixels(l.cmdDrop));
+    Drive1->setGeometry(toPixels(l.Drive1));
+    List2->setGeometry(toPixels(l.List2));
+    ListFace->setGeometry(toPixels(l.ListFace));
+    ImgPrint->setGeometry(toPixels(l.ImgPrint));
+    applyLayout(l);
+    lblClinicName->setGeometry(toPixels(l.lblClinicName));
+    setRules(l.Line1.x2());
+}
+
+// The part of the geometry that depends on the layout, in the order the load
+// has always set it.
+void frmMain::applyLayout(const MainLayout &l)
+{
+    setClientSize(l.client);
+    for (std::size_t i = 0; i < ImgSam.size(); ++i)
+        ImgSam[i]->setGeometry(toPixels(l.ImgSam[i]));
+    for (std::size_t i = 0; i < ImgFace.size(); ++i)
+        ImgFace[i]->setGeometry(toPixels(l.ImgFace[i]));
+    Dir1->setGeometry(toPixels(l.Dir1));
+    List1->setGeometry(toPixels(l.List1));
+    ListFaDate->setGeometry(toPixels(l.ListFaDate));
+    if (!CompactLayout)
+        List3->setGeometry(toPixels(l.List3));
+    lblClinicName->move(toPixels(l.lblClinicName).topLeft());
+}
+
+void frmMain::setClientSize(const QSize &twips)
+{
+    const QSize pixels = twipsToPixels(twips, pixelDpi());
+    client_->setFixedSize(pixels);
+    const int menuHeight = menuBar()->heightForWidth(pixels.width());
+    setFixedSize(pixels.width(), pixels.height() + std::max(menuHeight, menuBar()->sizeHint().height()));
+}
+
+void frmMain::setRules(int endXTwips)
+{
+    const double dpi = pixelDpi();
+    const int width = twipsToPixels(endXTwips, dpi);
+    Line1->setGeometry(0, twipsToPixels(0, dpi), width, 1);
+    Line2->setGeometry(0, std::max(1, twipsToPixels(15, dpi)), width, 1);
+}
+
+void frmMain::Form_Load()
+{
+    QSettings &store = settingsStore();
+    loadedPositionTwips_ = readWindowPosition(store, kMainPosition);
+    const double dpi = pixelDpi();
+    loadedPositionPixels_ = QPoint(twipsToPixels(loadedPositionTwips_.x(), dpi),
+                                   twipsToPixels(loadedPositionTwips_.y(), dpi));
+    move(*loadedPositionPixels_);
+    settings_ = loadAppSettings(store, programFolder_);
+
+    subCheckLargeFont();
+    subGetWindowsFolder();
+
+    const MainLayout layout = mainLayout(CompactLayout);
+    applyLayout(layout);
+
+    if (settings_.DropAriaTips == 1) {
+        List3->addItem(QStringLiteral("ここに画像ファイルを"));
+        List3->addItem(QStringLiteral("ドロップして下さい"));
+    }
+    setRules(layout.client.width());
+
+    DropIsOral = true;
+    lblDrop->setText(QStringLiteral("口腔"));
+
+    showClinicName();
+    openPictureFolder();
+}
+
+void frmMain::subCheckLargeFont()
+{
+    const std::optional<int> dpi = densityForced_ ? forcedDensity_ : primaryScreenFontDensity();
+    CompactLayout = compactLayoutFor(fontDensityText(dpi), settings_.OsFontSize);
+}
+
+void frmMain::subGetWindowsFolder()
+{
+    WindowsFolder = windowsFolder();
+}
+
+void frmMain::subReadClinicIni()
+{
+    const std::optional<ClinicIni> ini = readClinicIni(programFolder_);
+    if (!ini)
+        return;
+    ClinicName = ini->ClinicName;
+    ClinicFontSize = ini->ClinicFontSize;
+    ClinicFontName = ini->ClinicFontName;
+}
+
+void frmMain::showClinicName()
+{
+    if (clinicIniPath(programFolder_).isEmpty())
+        return;
+    subReadClinicIni();
+    QFont font = lblClinicName->font();
+    font.setPointSize(clinicFontPointSize(ClinicFontSize, font.pointSize()));
+    // An unknown family falls back to the design font.
+    if (ClinicFontName != QLatin1String("Err") && !ClinicFontName.trimmed().isEmpty())
+        font.setFamilies({ClinicFontName, japaneseUiFontFamily()});
+    lblClinicName->setFont(font);
+    lblClinicName->setText(ClinicName);
+}
+
+// A picture folder that cannot be shown falls back to the program's own folder,
+// silently; the setting itself stays as it is.
+void frmMain::openPictureFolder()
+{
+    if (Dir1->setPath(settings_.PictFolda) && Drive1->setDrive(Dir1->path()))
+        return;
+    Dir1->setPath(programFolder_);
+    Drive1->setDrive(programFolder_);
+}
+
+void frmMain::Dir1_Change()
+{
+    listedFolder_ = Dir1->path();
+}
+
+void frmMain::Drive1_Change()
+{
+    listedDrive_ = Drive1->drive();
+}
+
+void frmMain::mnuFileExit_Click()
+{
+    close();
+}
+
+void frmMain::Form_Activate()
+{
+    txtKrNo->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Form_Activate();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Form_Unload();
+}
+
+QPointF frmMain::positionTwips() const
+{
+    if (loadedPositionPixels_ && pos() == *loadedPositionPixels_)
+        return loadedPositionTwips_;
+    const double dpi = pixelDpi();
+    return QPointF(pixelsToTwips(pos().x(), dpi), pixelsToTwips(pos().y(), dpi));
+}
+
+// Ends the program at once: other windows are left without their own closing.
+void frmMain::Form_Unload()
+{
+    QSettings &store = settingsStore();
+    writeWindowPosition(store, kMainPosition, positionTwips(), isMinimized());
+    store.sync();
+    if (programEnd_)
+        programEnd_();
+}
+
+} // namespace tolvarine

@@ -1,0 +1,168 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <QMainWindow>
+#include <QPoint>
+#include <QPointF>
+#include <QString>
+
+#include "app/AppSettings.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QSettings;
+class QToolButton;
+
+namespace tolvarine {
+
+class DriveList;
+class FolderList;
+class ImagingView;
+struct MainLayout;
+
+// The program's main window. Its controls, menu entries and the run-time state
+// the other windows share are public members under their own names.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // What the load uses from its surroundings; tests replace them before Form_Load.
+    // A store set here is not owned and must outlive the window.
+    void setSettingsStore(QSettings *store);
+    void setProgramFolder(const QString &folder);
+    // The font density the load decides the layout by, instead of the primary
+    // screen's; nullopt stands for "no screen".
+    void setForcedFontDensity(std::optional<int> dpi);
+    // What ends the program after the window has closed.
+    void setProgramEnd(std::function<void()> end);
+
+    // The window's load: everything that must be ready before it first shows.
+    void Form_Load();
+
+    // The settings of the whole run; the options dialog replaces their fields.
+    AppSettings &appSettings() { return settings_; }
+    const AppSettings &appSettings() const { return settings_; }
+    // The per-user store, for the windows that keep their place in it.
+    QSettings &settingsStore();
+    QString programFolder() const { return programFolder_; }
+
+    // Twips to this window's pixels and back.
+    double pixelDpi() const;
+    QRect toPixels(const QRect &twips) const;
+
+    void subCheckLargeFont();
+    void subGetWindowsFolder();
+    void subReadClinicIni();
+
+    void Dir1_Change();
+    void Drive1_Change();
+    void mnuFileExit_Click();
+
+    // The folder and drive the change handlers saw last.
+    QString listedFolder() const { return listedFolder_; }
+    QString listedDrive() const { return listedDrive_; }
+
+    // Run-time state set by the load.
+    bool CompactLayout = false;
+    QString WindowsFolder;
+    bool DropIsOral = true;
+    QString ClinicName;
+    QString ClinicFontSize;
+    QString ClinicFontName;
+
+    // Controls.
+    QLabel *lblKrNo = nullptr;
+    QLineEdit *txtKrNo = nullptr;
+    QPushButton *cmdKrNo = nullptr;
+    QLabel *lblKrName = nullptr;
+    QLineEdit *txtKrName = nullptr;
+    QListWidget *List3 = nullptr;
+    QToolButton *cmdExplorer = nullptr;
+    QLabel *lblDrop = nullptr;
+    QPushButton *cmdDrop = nullptr;
+    DriveList *Drive1 = nullptr;
+    FolderList *Dir1 = nullptr;
+    QListWidget *List1 = nullptr;
+    QListWidget *ListFaDate = nullptr;
+    QListWidget *List2 = nullptr;
+    QListWidget *ListFace = nullptr;
+    std::array<ImagingView *, 7> ImgSam{};
+    std::array<ImagingView *, 5> ImgFace{};
+    ImagingView *ImgPrint = nullptr;
+    QFrame *Line1 = nullptr;
+    QFrame *Line2 = nullptr;
+    QLabel *lblClinicName = nullptr;
+
+    // Menus; separators are actions too.
+    QMenu *mnuFile = nullptr;
+    QAction *mnuFilePrint = nullptr;
+    QAction *mnuFileSep = nullptr;
+    QAction *mnuFileExit = nullptr;
+    QMenu *mnuEdit = nullptr;
+    QAction *mnuEditChange = nullptr;
+    QAction *mnuEditSep0 = nullptr;
+    QAction *mnuEditNoPicture = nullptr;
+    QAction *mnuEditFaceNoPicture = nullptr;
+    QAction *mnuEditSep = nullptr;
+    QAction *mnuEditSamnail = nullptr;
+    QAction *mnuEditSep2 = nullptr;
+    QAction *mnuEditKousin = nullptr;
+    QMenu *mnuOpt = nullptr;
+    QAction *mnuOptOption = nullptr;
+    QMenu *mnuHelp = nullptr;
+    QAction *mnuHelpContent = nullptr;
+    QAction *mnuHelpSearch = nullptr;
+    QAction *mnuHelpSep = nullptr;
+    QAction *mnuHelpAbout = nullptr;
+    QMenu *mnuPict = nullptr; // the thumbnails' context menu, not on the menu bar
+    QAction *mnuPictKanren = nullptr;
+    QAction *mnuPictSep = nullptr;
+    QAction *mnuPictKousin = nullptr;
+    QAction *mnuPictSep2 = nullptr;
+    QAction *mnuPictDeleat = nullptr;
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void placeControls(const MainLayout &layout);
+    void applyLayout(const MainLayout &layout);
+    void setClientSize(const QSize &twips);
+    void setRules(int endXTwips);
+    void showClinicName();
+    void openPictureFolder();
+    void Form_Activate();
+    void Form_Unload();
+    QPointF positionTwips() const;
+
+    QWidget *client_ = nullptr;
+    AppSettings settings_;
+    std::unique_ptr<QSettings> ownStore_;
+    QSettings *store_ = nullptr;
+    QString programFolder_;
+    bool densityForced_ = false;
+    std::optional<int> forcedDensity_;
+    std::function<void()> programEnd_;
+    // Where the load put the window, to give back the stored position unchanged
+    // when the window has not moved.
+    QPointF loadedPositionTwips_;
+    std::optional<QPoint> loadedPositionPixels_;
+    QString listedFolder_;
+    QString listedDrive_;
+};
+
+} // namespace tolvarine

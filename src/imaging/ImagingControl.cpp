@@ -1,0 +1,538 @@
+#include "imaging/ImagingControl.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+#include <QTransform>
+
+#include "imaging/ExifMetadata.h"
+#include "imaging/JpegStructure.h"
+#include "platform/FileSystem.h"
+
+namespace tolvarine {
+
+namespace {
+
+// No photograph of the store comes near these; a file claiming more is refused
+// before anything is allocated for it, also when only a reduced decode is asked for.
+constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
+constexpr qint64 kMaxClaimedPixels = 400LL * 1000 * 1000;
+constexpr int kMaxResizeSide = 32768;
+
+constexpr int kThumbnailQuality = 90;
+constexpr int kPictureQuality = 95;
+
+// The largest power-of-two reduction libjpeg decodes directly that still gives at
+// least the wanted size; invalid when the picture is needed whole. A wanted side
+// of 0 does not constrain that side.
+QSize reducedDecodeSize(QSize full, QSize wanted)
+{
+    if (!wanted.isValid() || full.isEmpty() || (wanted.width() == 0 && wanted.height() == 0))
+        return {};
+    for (int divisor : {8, 4, 2}) {
+        const QSize reduced((full.width() + divisor - 1) / divisor,
+                            (full.height() + divisor - 1) / divisor);
+        if (reduced.width() >= wanted.width() && reduced.height() >= wanted.height())
+            return reduced;
+    }
+    return {};
+}
+
+QByteArray encodeJpeg(const QImage &image, int quality, QString &error)
+{
+    // Always three components, also for a grey bitmap.
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(quality);
+    writer.setOptimizedWrite(false);
+    writer.setProgressiveScanWrite(false);
+    if (!writer.write(rgb)) {
+        error = writer.errorString();
+        return {};
+    }
+    return bytes;
+}
+
+std::array<uchar, 256> brightnessTable(int value)
+{
+    std::array<uchar, 256> table{};
+    const int shift = int(std::lround(value * 255.0 / 1000.0));
+    for (int v = 0; v < 256; ++v)
+        table[size_t(v)] = uchar(std::clamp(v + shift, 0, 255));
+    return table;
+}
+
+std::array<uchar, 256> contrastTable(int value)
+{
+    std::array<uchar, 256> table{};
+    const double factor = (1000.0 + value) / 1000.0;
+    for (int v = 0; v < 256; ++v)
+        table[size_t(v)] = uchar(std::clamp(int(std::lround(128 + (v - 128) * factor)), 0, 255));
+    return table;
+}
+
+// Applies a per-channel table in place; a grey plane has its one channel.
+void applyTable(QImage &image, const std::array<uchar, 256> &table)
+{
+    if (image.format() == QImage::Format_Grayscale8) {
+        for (int y = 0; y < image.height(); ++y) {
+            uchar *line = image.scanLine(y);
+            for (int x = 0; x < image.width(); ++x)
+                line[x] = table[line[x]];
+        }
+        return;
+    }
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
+        image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = line[x];
+            line[x] = qRgba(table[qRed(p)], table[qGreen(p)], table[qBlue(p)], qAlpha(p));
+        }
+    }
+}
+
+QImage rotatedFreely(const QImage &source, double degrees, bool expand, const QColor &background)
+{
+    QTransform turn;
+    turn.rotate(degrees);
+    const QSize size = expand ? turn.mapRect(QRectF(source.rect())).size().toSize() : source.size();
+    QImage out(size, source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                              : QImage::Format_RGB32);
+    if (out.isNull())
+        return out;
+    out.fill(background);
+    QPainter painter(&out);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.translate(size.width() / 2.0, size.height() / 2.0);
+    painter.rotate(degrees);
+    painter.drawImage(QPointF(-source.width() / 2.0, -source.height() / 2.0), source);
+    return out;
+}
+
+bool sameInode(const QString &a, const QString &b)
+{
+    struct stat sa {}, sb {};
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 ||
+        ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+} // namespace
+
+ImagingControl::ImagingControl() = default;
+ImagingControl::~ImagingControl() = default;
+
+bool ImagingControl::fail(const QString &error)
+{
+    lastError_ = error;
+    return false;
+}
+
+void ImagingControl::markChanged()
+{
+    pristine_ = false;
+}
+
+void ImagingControl::clear()
+{
+    image_ = QImage();
+    loadedPath_.clear();
+    pristine_ = reduced_ = damaged_ = false;
+    planes_ = {};
+    planeBase_ = 0;
+    comments_ = {};
+}
+
+bool ImagingControl::opLoadFile(const QString &path, int, int, int, QSize wantedSize)
+{
+    clear();
+    QByteArray bytes;
+    QString error;
+    if (!readWholeFile(path, bytes, kMaxFileBytes, &error))
+        return fail(error);
+    if (bytes.isEmpty())
+        return fail(QStringLiteral("empty file: %1").arg(path));
+
+    const bool jpeg = looksLikeJpeg(bytes);
+    if (jpeg) {
+        const QSize claimed = jpegClaimedSize(bytes);
+        if (claimed.isValid() && qint64(claimed.width()) * claimed.height() > kMaxClaimedPixels)
+            return fail(QStringLiteral("picture too large (%1 x %2): %3")
+                            .arg(claimed.width())
+                            .arg(claimed.height())
+                            .arg(path));
+    }
+
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    // Pictures are shown as stored; the position's orientation code does the turning.
+    reader.setAutoTransform(false);
+    QSize decodeSize;
+    if (jpeg && reader.supportsOption(QImageIOHandler::ScaledSize)) {
+        decodeSize = reducedDecodeSize(reader.size(), wantedSize);
+        if (decodeSize.isValid())
+            reader.setScaledSize(decodeSize);
+    }
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return fail(QStringLiteral("%1: %2").arg(reader.errorString(), path));
+
+    image_ = std::move(image);
+    loadedPath_ = path;
+    pristine_ = true;
+    reduced_ = decodeSize.isValid();
+    damaged_ = jpeg && !jpegIsComplete(bytes);
+    if (damaged_)
+        lastError_ = QStringLiteral("picture data cut short: %1").arg(path);
+    return true;
+}
+
+int ImagingControl::opBitmapWidth() const
+{
+    return image_.width();
+}
+
+int ImagingControl::opBitmapHeight() const
+{
+    return image_.height();
+}
+
+bool ImagingControl::opResize(float width, float height, int16_t)
+{
+    if (image_.isNull())
+        return fail(QStringLiteral("no bitmap to resize"));
+    if (!std::isfinite(width) || !std::isfinite(height))
+        return fail(QStringLiteral("invalid size"));
+    const int w = int(std::lround(width));
+    const int h = int(std::lround(height));
+    if (w < 1 || h < 1 || w > kMaxResizeSide || h > kMaxResizeSide)
+        return fail(QStringLiteral("invalid size %1 x %2").arg(w).arg(h));
+    if (image_.size() == QSize(w, h))
+        return true;
+    QImage scaled = image_.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (scaled.isNull())
+        return fail(QStringLiteral("out of memory resizing to %1 x %2").arg(w).arg(h));
+    image_ = std::move(scaled);
+    markChanged();
+    return true;
+}
+
+bool ImagingControl::opRotate(int angle, bool expand, QColor background)
+{
+    if (image_.isNull())
+        return fail(QStringLiteral("no bitmap to rotate"));
+    const int normalised = ((angle % 36000) + 36000) % 36000;
+    QImage turned;
+    switch (normalised) {
+    case 0:
+        return true;
+    case 9000:
+        turned = image_.transformed(QTransform().rotate(90));
+        break;
+    case 18000:
+        turned = std::move(image_).mirrored(true, true);
+        break;
+    case 27000:
+        turned = image_.transformed(QTransform().rotate(270));
+        break;
+    default:
+        turned = rotatedFreely(image_, normalised / 100.0, expand, background);
+        break;
+    }
+    if (turned.isNull())
+        return fail(QStringLiteral("out of memory rotating"));
+    image_ = std::move(turned);
+    markChanged();
+    return true;
+}
+
+bool ImagingControl::opMirror()
+{
+    if (image_.isNull())
+        return fail(QStringLiteral("no bitmap to mirror"));
+    image_ = std::move(image_).mirrored(true, false);
+    markChanged();
+    return true;
+}
+
+bool ImagingControl::opFlip()
+{
+    if (image_.isNull())
+        return fail(QStringLiteral("no bitmap to flip"));
+    image_ = std::move(image_).mirrored(false, true);
+    markChanged();
+    return true;
+}
+
+bool ImagingControl::isSourceFile(const QString &path) const
+{
+    if (loadedPath_.isEmpty())
+        return false;
+    if (sameInode(path, loadedPath_))
+        return true;
+    return QFileInfo(path).absoluteFilePath() == QFileInfo(loadedPath_).absoluteFilePath();
+}
+
+std::map<int, QString> ImagingControl::mappedComments() const
+{
+    std::map<int, QString> texts;
+    for (int slot = 0; slot < kCommentSlots; ++slot) {
+        if (exifKeyForSlot(slot) && !comments_[size_t(slot)].isEmpty())
+            texts[slot] = comments_[size_t(slot)];
+    }
+    return texts;
+}
+
+bool ImagingControl::rewriteMetadataOnly(const QString &path)
+{
+    // The bytes on disk now, not those of the load: whatever the file holds keeps its picture.
+    QByteArray current;
+    QString error;
+    if (!readWholeFile(path, current, kMaxFileBytes, &error))
+        return fail(error);
+    const MetadataResult result = rewriteMetadata(current, mappedComments());
+    if (!result.ok)
+        return fail(QStringLiteral("%1: %2").arg(result.error, path));
+    if (!result.changed)
+        return true;
+    const WriteOutcome written = writeFileAtomically(path, result.jpeg);
+    if (!written.ok)
+        return fail(written.error);
+    return true;
+}
+
+bool ImagingControl::opSaveFile(const QString &path, int format, int, int, int)
+{
+    if (format != kFormatThumbnail && format != kFormatJpegExif)
+        return fail(QStringLiteral("unsupported save format %1").arg(format));
+    if (QFileInfo::exists(path) && isReadOnlyFile(path))
+        return fail(QStringLiteral("read-only file: %1").arg(path));
+
+    const bool overSource = isSourceFile(path);
+    if (format == kFormatJpegExif && overSource && pristine_)
+        return rewriteMetadataOnly(path);
+    if (image_.isNull())
+        return fail(QStringLiteral("no bitmap to save"));
+    if (overSource && format == kFormatThumbnail)
+        return fail(QStringLiteral("a thumbnail does not replace its picture: %1").arg(path));
+    if (overSource && (reduced_ || damaged_))
+        return fail(QStringLiteral("the bitmap is a reduced or incomplete decode of %1 and does not "
+                                   "replace it")
+                        .arg(path));
+
+    QString error;
+    QByteArray bytes =
+        encodeJpeg(image_, format == kFormatThumbnail ? kThumbnailQuality : kPictureQuality, error);
+    if (bytes.isEmpty())
+        return fail(error);
+    if (format == kFormatJpegExif) {
+        const QByteArray source = loadedPath_.isEmpty() ? QByteArray() : readJpegHeader(loadedPath_);
+        const MetadataResult result = carryMetadata(source, bytes, image_.size(), mappedComments());
+        if (!result.ok)
+            return fail(result.error);
+        bytes = result.jpeg;
+    }
+    const WriteOutcome written = writeFileAtomically(path, bytes);
+    if (!written.ok)
+        return fail(written.error);
+    return true;
+}
+
+quintptr ImagingControl::opBitmapHandle() const
+{
+    return image_.isNull() ? 0 : kBitmapHandle;
+}
+
+void ImagingControl::setOpBitmapHandle(quintptr handle)
+{
+    if (handle == 0) {
+        clear();
+        return;
+    }
+    if (handle == kBitmapHandle && !image_.isNull())
+        return;
+    if (planeBase_ != 0 && handle >= planeBase_ && handle < planeBase_ + 3 &&
+        !planes_[handle - planeBase_].isNull()) {
+        image_ = planes_[handle - planeBase_];
+        markChanged();
+        return;
+    }
+    fail(QStringLiteral("unknown bitmap handle"));
+}
+
+bool ImagingControl::opContrast(int16_t value)
+{
+    if (image_.isNull())
+        return fail(QStringLiteral("no bitmap"));
+    const int c = std::clamp(int(value), -1000, 1000);
+    if (c == 0)
+        return true;
+    applyTable(image_, contrastTable(c));
+    markChanged();
+    return true;
+}
+
+bool ImagingControl::opBrightness(int16_t value)
+{
+    if (image_.isNull())
+        return fail(QStringLiteral("no bitmap"));
+    const int b = std::clamp(int(value), -1000, 1000);
+    if (b == 0)
+        return true;
+    applyTable(image_, brightnessTable(b));
+    markChanged();
+    return true;
+}
+
+bool ImagingControl::opSplitPlanes(int16_t)
+{
+    if (image_.isNull())
+        return fail(QStringLiteral("no bitmap"));
+    const QImage rgb = image_.convertToFormat(QImage::Format_RGB32);
+    for (auto &plane : planes_)
+        plane = QImage(rgb.size(), QImage::Format_Grayscale8);
+    if (planes_[2].isNull()) {
+        planes_ = {};
+        return fail(QStringLiteral("out of memory splitting planes"));
+    }
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto *in = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        uchar *blue = planes_[0].scanLine(y);
+        uchar *green = planes_[1].scanLine(y);
+        uchar *red = planes_[2].scanLine(y);
+        for (int x = 0; x < rgb.width(); ++x) {
+            blue[x] = uchar(qBlue(in[x]));
+            green[x] = uchar(qGreen(in[x]));
+            red[x] = uchar(qRed(in[x]));
+        }
+    }
+    planeBase_ = nextHandle_;
+    nextHandle_ += 3;
+    return true;
+}
+
+quintptr ImagingControl::opColorPlane(int plane) const
+{
+    if (planeBase_ == 0 || plane < 0 || plane > 2)
+        return 0;
+    return planeBase_ + quintptr(plane);
+}
+
+void ImagingControl::setOpColorPlane(int plane, quintptr value)
+{
+    if (planeBase_ == 0 || plane < 0 || plane > 2) {
+        fail(QStringLiteral("no colour planes"));
+        return;
+    }
+    QImage source;
+    if (value == kBitmapHandle)
+        source = image_;
+    else if (value >= planeBase_ && value < planeBase_ + 3)
+        source = planes_[value - planeBase_];
+    if (source.isNull()) {
+        fail(QStringLiteral("unknown bitmap handle"));
+        return;
+    }
+    planes_[size_t(plane)] = source.format() == QImage::Format_Grayscale8
+                                 ? source
+                                 : source.convertToFormat(QImage::Format_Grayscale8);
+}
+
+bool ImagingControl::opMergePlanes(int16_t)
+{
+    if (planeBase_ == 0)
+        return fail(QStringLiteral("no colour planes"));
+    const QSize size = planes_[0].size();
+    for (const auto &plane : planes_) {
+        if (plane.isNull() || plane.size() != size)
+            return fail(QStringLiteral("colour planes differ in size"));
+    }
+    QImage merged(size, QImage::Format_RGB32);
+    if (merged.isNull())
+        return fail(QStringLiteral("out of memory merging planes"));
+    for (int y = 0; y < size.height(); ++y) {
+        const uchar *blue = planes_[0].constScanLine(y);
+        const uchar *green = planes_[1].constScanLine(y);
+        const uchar *red = planes_[2].constScanLine(y);
+        auto *out = reinterpret_cast<QRgb *>(merged.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            out[x] = qRgb(red[x], green[x], blue[x]);
+    }
+    image_ = std::move(merged);
+    planes_ = {};
+    planeBase_ = 0;
+    markChanged();
+    return true;
+}
+
+void ImagingControl::opFinish()
+{
+    // Adjustments are applied as they come; nothing is pending.
+}
+
+bool ImagingControl::opPaint(QPainter *device, float left, float top, float width, float height)
+{
+    if (!device || image_.isNull())
+        return fail(QStringLiteral("nothing to paint"));
+    if (!(width > 0) || !(height > 0))
+        return fail(QStringLiteral("empty paint rectangle"));
+    device->save();
+    device->setRenderHint(QPainter::SmoothPixmapTransform);
+    device->drawImage(QRectF(left, top, width, height), image_);
+    device->restore();
+    return true;
+}
+
+QString ImagingControl::opReadComment(const QString &path, int, int number)
+{
+    if (number < 0 || number >= kCommentSlots || !exifKeyForSlot(number))
+        return {};
+    QString error;
+    const QByteArray head = readJpegHeader(path, &error);
+    if (head.isEmpty()) {
+        fail(error);
+        return {};
+    }
+    const auto texts = readCommentTexts(head, &error);
+    if (!texts) {
+        fail(error);
+        return {};
+    }
+    const auto it = texts->find(number);
+    return it == texts->end() ? QString() : it->second;
+}
+
+void ImagingControl::opComment(int number, const QString &text)
+{
+    if (number >= 0 && number < kCommentSlots)
+        comments_[size_t(number)] = text;
+}
+
+QString ImagingControl::comment(int number) const
+{
+    return number >= 0 && number < kCommentSlots ? comments_[size_t(number)] : QString();
+}
+
+void ImagingControl::setImage(const QImage &image)
+{
+    image_ = image;
+    markChanged();
+}
+
+} // namespace tolvarine

@@ -1,0 +1,17 @@
+#include "platform/WindowsFolder.h"
+
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace tolvarine {
+
+QString windowsFolder(const QStringList &searchPaths)
+{
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"), searchPaths);
+    if (opener.isEmpty())
+        return QString();
+    const QString folder = QFileInfo(opener).absolutePath();
+    return folder.size() > kWindowsFolderMaxLength ? QString() : folder;
+}
+
+} // namespace tolvarine

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace tolvarine::test {
+
+// Byte-level helpers for building damaged and unusual JPEG files.
+QByteArray fileBytes(const QString &path);
+// Inserts a marker segment right after SOI.
+QByteArray withSegment(const QByteArray &jpeg, uchar marker, const QByteArray &payload);
+QByteArray withXmp(const QByteArray &jpeg, const QByteArray &packet);
+QByteArray withComment(const QByteArray &jpeg, const QByteArray &text);
+// The JPEG cut off in the middle of its first scan.
+QByteArray cutInScan(const QByteArray &jpeg);
+// Rewrites the frame size the start-of-frame segment claims.
+QByteArray withClaimedSize(const QByteArray &jpeg, int width, int height);
+// Number of colour components of the frame, 0 when there is no frame header.
+int frameComponents(const QByteArray &jpeg);
+// The start-of-frame marker (0xC0 baseline, 0xC2 progressive …), 0 when there is none.
+int frameMarker(const QByteArray &jpeg);
+QByteArray encodePng(const QImage &image);
+QByteArray encodeProgressiveJpeg(const QImage &image);
+// Every pixel distinct: red is x, green is y, blue mixes both.
+QImage makeDistinctImage(int width, int height);
+QByteArray sampleXmpPacket();
+
+} // namespace tolvarine::test

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include "imaging/ImagingTestData.h"
+#include "imaging/JpegStructure.h"
+#include "support/TestSupport.h"
+
+using namespace tolvarine;
+
+namespace {
+
+QByteArray sampleJpeg()
+{
+    return test::encodeJpegWithExif(test::makeGradientImage(64, 48), "2009:05:12 14:03:27");
+}
+
+} // namespace
+
+TEST(JpegStructure, RecognisesJpegByItsFirstBytes)
+{
+    EXPECT_TRUE(looksLikeJpeg(sampleJpeg()));
+    EXPECT_FALSE(looksLikeJpeg(QByteArray()));
+    EXPECT_FALSE(looksLikeJpeg(QByteArray("\xFF\xD8", 2)));
+    EXPECT_FALSE(looksLikeJpeg(test::encodePng(test::makeGradientImage(4, 4))));
+    EXPECT_FALSE(looksLikeJpeg(QByteArray("II*\0", 4)));
+}
+
+TEST(JpegStructure, CompletenessFollowsTheScansToTheEnd)
+{
+    const QByteArray baseline = sampleJpeg();
+    const QByteArray progressive = test::encodeProgressiveJpeg(test::makeGradientImage(64, 48));
+    ASSERT_NE(jpegScanOffset(progressive), -1);
+    EXPECT_TRUE(jpegIsComplete(baseline));
+    EXPECT_TRUE(jpegIsComplete(progressive));
+    // Data after the end of the first picture (as multi-picture files carry) changes nothing.
+    EXPECT_TRUE(jpegIsComplete(baseline + test::encodeJpeg(test::makeGradientImage(8, 8)).left(40)));
+    for (const QByteArray &jpeg : {baseline, progressive}) {
+        EXPECT_FALSE(jpegIsComplete(jpeg.left(jpeg.size() / 2)));
+        EXPECT_FALSE(jpegIsComplete(jpeg.left(jpeg.size() - 2)));
+        EXPECT_FALSE(jpegIsComplete(jpeg.left(jpegScanOffset(jpeg) + 1)));
+    }
+    EXPECT_FALSE(jpegIsComplete(QByteArray("\xFF\xD8\xFF\xD9", 4)));
+}
+
+TEST(JpegStructure, HeaderIsTheFilePrefixUpToTheFirstScan)
+{
+    test::Sandbox box;
+    const QByteArray jpeg = test::withXmp(sampleJpeg(), test::sampleXmpPacket());
+    const QString path = box.write("p.jpg", jpeg);
+    const QByteArray head = readJpegHeader(path);
+    ASSERT_FALSE(head.isEmpty());
+    EXPECT_LT(head.size(), jpeg.size());
+    EXPECT_TRUE(jpeg.startsWith(head));
+    EXPECT_TRUE(head.endsWith(QByteArray("\xFF\xDA", 2)));
+    EXPECT_EQ(head.size(), jpegScanOffset(jpeg) + 2);
+
+    QString error;
+    EXPECT_TRUE(readJpegHeader(box.write("png.jpg", test::encodePng(test::makeGradientImage(4, 4))), &error)
+                    .isEmpty());
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(readJpegHeader(box.write("cut.jpg", jpeg.left(30))).isEmpty());
+    EXPECT_TRUE(readJpegHeader(box.write("empty.jpg", {})).isEmpty());
+    EXPECT_TRUE(readJpegHeader(box.file("missing.jpg")).isEmpty());
+}
+
+TEST(JpegStructure, SamePictureDataIgnoresMetadataOnly)
+{
+    const QImage image = test::makeGradientImage(64, 48);
+    const QByteArray plain = test::encodeJpeg(image, 90);
+    const QByteArray withExif = test::encodeJpegWithExif(image, "2009:05:12 14:03:27");
+    EXPECT_TRUE(samePictureData(plain, withExif));
+    EXPECT_TRUE(samePictureData(plain, test::withComment(plain, "note")));
+    EXPECT_FALSE(samePictureData(plain, test::encodeJpeg(image, 70)));
+
+    QByteArray scanChanged = plain;
+    scanChanged[scanChanged.size() - 10] = char(scanChanged[scanChanged.size() - 10] ^ 0x01);
+    EXPECT_FALSE(samePictureData(plain, scanChanged));
+    EXPECT_FALSE(samePictureData(plain, test::withClaimedSize(plain, 65, 48)));
+    EXPECT_FALSE(samePictureData(plain, plain.left(plain.size() - 1)));
+}
+
+TEST(JpegStructure, ReadsClaimedSizeAndExifPresence)
+{
+    const QByteArray plain = test::encodeJpeg(test::makeGradientImage(64, 48));
+    EXPECT_EQ(jpegClaimedSize(plain), QSize(64, 48));
+    EXPECT_EQ(jpegClaimedSize(test::withClaimedSize(plain, 60000, 60000)), QSize(60000, 60000));
+    EXPECT_FALSE(jpegClaimedSize(QByteArray("garbage")).isValid());
+    EXPECT_FALSE(hasExifSegment(plain));
+    EXPECT_TRUE(hasExifSegment(sampleJpeg()));
+    EXPECT_FALSE(hasExifSegment(test::withXmp(plain, test::sampleXmpPacket())));
+}

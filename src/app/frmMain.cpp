@@ -26,6 +26,7 @@
 #include "platform/Messages.h"
 #include "platform/Twips.h"
 #include "platform/WindowsFolder.h"
+#include "store/CaptureDate.h"
 
 namespace tolvarine {
 
@@ -292,6 +293,31 @@ void frmMain::openPictureFolder()
         return;
     Dir1->setPath(programFolder_);
     Drive1->setDrive(programFolder_);
+}
+
+std::optional<QDateTime> frmMain::funGetFileDate(const QString &strFileName)
+{
+    return tolvarine::funGetFileDate(strFileName);
+}
+
+QDateTime frmMain::funGetExifFileDate(const QString &strFileName)
+{
+    return tolvarine::funGetExifFileDate(ImgPrint->control(), strFileName);
+}
+
+QDateTime frmMain::funPictureDate(const QString &strFileName)
+{
+    return captureDate(ImgPrint->control(), strFileName, settings_.FileHizuke);
+}
+
+bool frmMain::subWriteExifDate()
+{
+    return tolvarine::subWriteExifDate(ImgPrint->control(), strTargetFile, datNewDate);
+}
+
+bool frmMain::subSetFileTime()
+{
+    return tolvarine::subSetFileTime(strTargetFile, datNewDate);
 }
 
 void frmMain::Dir1_Change()

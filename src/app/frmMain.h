@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QPoint>
 #include <QPointF>
@@ -65,6 +66,15 @@ public:
     void subGetWindowsFolder();
     void subReadClinicIni();
 
+    // Dating pictures and writing a new date into one, through the hidden ImgPrint.
+    std::optional<QDateTime> funGetFileDate(const QString &strFileName);
+    QDateTime funGetExifFileDate(const QString &strFileName);
+    // The capture date as the FileHizuke setting chooses it.
+    QDateTime funPictureDate(const QString &strFileName);
+    // Both act on strTargetFile and datNewDate; callers set those first.
+    bool subWriteExifDate();
+    bool subSetFileTime();
+
     void Dir1_Change();
     void Drive1_Change();
     void mnuFileExit_Click();
@@ -72,6 +82,10 @@ public:
     // The folder and drive the change handlers saw last.
     QString listedFolder() const { return listedFolder_; }
     QString listedDrive() const { return listedDrive_; }
+
+    // The picture the date writers act on, and the date they write.
+    QString strTargetFile;
+    QDateTime datNewDate;
 
     // Run-time state set by the load.
     bool CompactLayout = false;

@@ -479,3 +479,35 @@ TEST_F(MainWindowTest, ActivationPutsTheCursorIntoThePatientNumber)
 
 } // namespace
 } // namespace tolvarine
+
+namespace tolvarine {
+namespace {
+
+// A date change through the window's own writers lists the picture under the new
+// date whichever way the window dates pictures.
+class MainWindowDating : public MainWindowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(MainWindowDating, ADateChangeIsSeenByBothWaysOfDating)
+{
+    setSetting(QStringLiteral("FileHizuke"), QString::number(GetParam()));
+    const auto w = loadWindow();
+    ASSERT_EQ(w->appSettings().FileHizuke, GetParam());
+    const QString picture = box.write(QStringLiteral("pictures/001/00123/a.jpg"),
+                                      test::encodeJpegWithExif(test::makeGradientImage(48, 32), "2009:05:12 14:03:27"));
+    test::setModified(picture, QDateTime(QDate(2010, 1, 2), QTime(8, 0)));
+
+    w->strTargetFile = picture;
+    w->datNewDate = QDateTime(QDate(2008, 3, 3), QTime(12, 0));
+    EXPECT_TRUE(w->subWriteExifDate());
+    EXPECT_TRUE(w->subSetFileTime());
+
+    EXPECT_EQ(w->funPictureDate(picture).date(), QDate(2008, 3, 3));
+    EXPECT_EQ(w->funGetExifFileDate(picture), QDateTime(QDate(2008, 3, 3), QTime(0, 0)));
+    EXPECT_EQ(w->funGetFileDate(picture).value_or(QDateTime()), QDateTime(QDate(2008, 3, 3), QTime(12, 0)));
+    EXPECT_TRUE(messages.messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(FileHizuke, MainWindowDating, ::testing::Values(0, 1));
+
+} // namespace
+} // namespace tolvarine

@@ -41,6 +41,9 @@ QStringList DriveList::readyVolumeRoots()
         if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir())
             roots << QDir::cleanPath(volume.rootPath());
     }
+    // Inside a chroot or a container the root is no mount point of its own and the
+    // mount table leaves it out, yet every path lies on it.
+    roots << QStringLiteral("/");
     roots.removeDuplicates();
     std::sort(roots.begin(), roots.end(), [](const QString &a, const QString &b) {
         if ((a == QLatin1String("/")) != (b == QLatin1String("/")))

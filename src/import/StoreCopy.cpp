@@ -1,0 +1,256 @@
+#include "import/StoreCopy.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include "platform/FileSystem.h"
+#include "store/StorePaths.h"
+
+namespace tolvarine {
+
+namespace {
+
+constexpr size_t kChunk = 1 << 20;
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() { close(); }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    void reset(int fd)
+    {
+        close();
+        fd_ = fd;
+    }
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    bool close()
+    {
+        if (fd_ < 0)
+            return true;
+        const bool ok = ::close(fd_) == 0;
+        fd_ = -1;
+        return ok;
+    }
+
+private:
+    int fd_;
+};
+
+QByteArray native(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+// Reads up to size bytes at offset; returns the count, or -1 on error.
+ssize_t readAt(int fd, char *buffer, size_t size, off_t offset)
+{
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, buffer + done, size - done, offset + off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += size_t(n);
+    }
+    return ssize_t(done);
+}
+
+bool writeAll(int fd, const char *data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0)
+            errno = ENOSPC;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+// Opens without blocking on a pipe or device, and only keeps regular files.
+int openRegularForReading(const QString &path, struct stat &st)
+{
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
+// An existing file that cannot be read counts as different: the copy then goes
+// under a new name, which loses nothing.
+bool sameContent(int source, off_t size, const QString &existing)
+{
+    struct stat st {};
+    Descriptor other(openRegularForReading(existing, st));
+    if (!other.valid() || st.st_size != size)
+        return false;
+    std::vector<char> a(kChunk), b(kChunk);
+    for (off_t offset = 0; offset < size;) {
+        const ssize_t na = readAt(source, a.data(), kChunk, offset);
+        const ssize_t nb = readAt(other.get(), b.data(), kChunk, offset);
+        if (na <= 0 || na != nb || std::memcmp(a.data(), b.data(), size_t(na)) != 0)
+            return false;
+        offset += na;
+    }
+    return true;
+}
+
+int renameNoReplace(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return errno;
+    // File systems without the flag: a hard link fails on an existing name as well.
+    if (::link(from.constData(), to.constData()) != 0)
+        return errno;
+    ::unlink(from.constData());
+    return 0;
+}
+
+enum class Publish { Done, NameTaken, ReadFailed, WriteFailed };
+
+Publish publishCopy(int source, const struct stat &sourceStat, const QString &folder,
+                    const QString &name, int &error)
+{
+    QByteArray temporary;
+    Descriptor out;
+    for (int attempt = 0; attempt < 16 && !out.valid(); ++attempt) {
+        // Hidden, so that no listing takes it for a picture; short, so that any name fits.
+        const QString tempName = QStringLiteral(".tolvarine-%1.part")
+                                     .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        temporary = native(joinPath(folder, tempName));
+        out.reset(::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!out.valid() && errno != EEXIST)
+            break;
+    }
+    if (!out.valid()) {
+        error = errno;
+        return Publish::WriteFailed;
+    }
+
+    auto fail = [&](Publish how, int e) {
+        error = e;
+        out.close();
+        ::unlink(temporary.constData());
+        return how;
+    };
+
+    std::vector<char> buffer(kChunk);
+    off_t copied = 0;
+    for (;;) {
+        const ssize_t n = readAt(source, buffer.data(), kChunk, copied);
+        if (n < 0)
+            return fail(Publish::ReadFailed, errno);
+        if (n == 0)
+            break;
+        if (!writeAll(out.get(), buffer.data(), size_t(n)))
+            return fail(Publish::WriteFailed, errno);
+        copied += n;
+    }
+    // A source cut short or grown while it was read is not the picture that was dropped.
+    if (copied != sourceStat.st_size)
+        return fail(Publish::ReadFailed, EIO);
+
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_NOW;
+    times[1] = sourceStat.st_mtim;
+    if (::futimens(out.get(), times) != 0 || ::fsync(out.get()) != 0)
+        return fail(Publish::WriteFailed, errno);
+    if (!out.close()) {
+        error = errno;
+        ::unlink(temporary.constData());
+        return Publish::WriteFailed;
+    }
+
+    const int renameError = renameNoReplace(temporary, native(joinPath(folder, name)));
+    if (renameError == 0)
+        return Publish::Done;
+    ::unlink(temporary.constData());
+    if (renameError == EEXIST)
+        return Publish::NameTaken;
+    error = renameError;
+    return Publish::WriteFailed;
+}
+
+} // namespace
+
+QString numberedName(const QString &fileName, int number)
+{
+    const int dot = int(fileName.lastIndexOf(QLatin1Char('.')));
+    const QString suffix = QStringLiteral("_%1").arg(number);
+    if (dot <= 0)
+        return fileName + suffix;
+    return fileName.left(dot) + suffix + fileName.mid(dot);
+}
+
+CopyOutcome copyIntoFolder(const QString &source, const QString &folder, const QString &fileName)
+{
+    struct stat st {};
+    if (::stat(native(source).constData(), &st) != 0) {
+        const int e = errno;
+        return {e == ENOENT || e == ENOTDIR ? CopyResult::SourceMissing : CopyResult::SourceUnreadable, {}, e};
+    }
+    if (S_ISDIR(st.st_mode))
+        return {CopyResult::SourceIsFolder, {}, EISDIR};
+    Descriptor in(openRegularForReading(source, st));
+    if (!in.valid()) {
+        const int e = errno;
+        return {e == ENOENT ? CopyResult::SourceMissing : CopyResult::SourceUnreadable, {}, e};
+    }
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return {CopyResult::FolderMissing, {}, ENOENT};
+
+    int racesLeft = 3;
+    for (int number = 1; number <= kMaxNumberedName; ++number) {
+        const QString name = number == 1 ? fileName : numberedName(fileName, number);
+        const QString existing = resolveCaseInsensitive(joinPath(folder, name));
+        if (!existing.isEmpty()) {
+            if (sameContent(in.get(), st.st_size, existing))
+                return {CopyResult::AlreadyThere, existing, 0};
+            continue;
+        }
+        int error = 0;
+        switch (publishCopy(in.get(), st, folder, name, error)) {
+        case Publish::Done:
+            return {CopyResult::Copied, joinPath(folder, name), 0};
+        case Publish::NameTaken:
+            // Someone else took the name meanwhile: compare with what is there now.
+            if (racesLeft-- > 0)
+                --number;
+            continue;
+        case Publish::ReadFailed:
+            return {CopyResult::SourceUnreadable, {}, error};
+        case Publish::WriteFailed:
+            return {CopyResult::WriteFailed, {}, error};
+        }
+    }
+    return {CopyResult::NoFreeName, {}, EEXIST};
+}
+
+} // namespace tolvarine

@@ -20,6 +20,7 @@
 #include "app/ClinicIni.h"
 #include "app/Fonts.h"
 #include "app/MainLayout.h"
+#include "browse/BrowseController.h"
 #include "imaging/ImagingView.h"
 #include "platform/DriveList.h"
 #include "platform/FolderList.h"
@@ -72,9 +73,16 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     createMenus();
     createControls();
     placeControls(designLayout());
+    browse_ = new BrowseController(*this);
 }
 
-frmMain::~frmMain() = default;
+// The browsing wiring goes first: the controls' last signals while they are torn
+// down must not reach handlers whose state is already gone.
+frmMain::~frmMain()
+{
+    delete browse_;
+    browse_ = nullptr;
+}
 
 void frmMain::setSettingsStore(QSettings *store)
 {
@@ -320,14 +328,93 @@ bool frmMain::subSetFileTime()
     return tolvarine::subSetFileTime(strTargetFile, datNewDate);
 }
 
+void frmMain::KrNoEnter()
+{
+    browse_->KrNoEnter();
+}
+
+void frmMain::txtKrNo_KeyPress(int &KeyAscii)
+{
+    browse_->txtKrNo_KeyPress(KeyAscii);
+}
+
+void frmMain::cmdKrNo_Click()
+{
+    browse_->cmdKrNo_Click();
+}
+
+void frmMain::txtKrName_Change()
+{
+    browse_->txtKrName_Change();
+}
+
+void frmMain::txtKrName_LostFocus()
+{
+    browse_->txtKrName_LostFocus();
+}
+
 void frmMain::Dir1_Change()
 {
     listedFolder_ = Dir1->path();
+    if (browse_)
+        browse_->listFolder();
 }
 
 void frmMain::Drive1_Change()
 {
     listedDrive_ = Drive1->drive();
+    if (browse_)
+        browse_->Drive1_Change();
+}
+
+void frmMain::List1_Click()
+{
+    browse_->List1_Click();
+}
+
+void frmMain::ListFaDate_Click()
+{
+    browse_->ListFaDate_Click();
+}
+
+void frmMain::subShowOral(const QString &strDate)
+{
+    browse_->subShowOral(strDate);
+}
+
+void frmMain::subShowFace(const QString &strDate)
+{
+    browse_->subShowFace(strDate);
+}
+
+void frmMain::ImgSam_Click(int index)
+{
+    browse_->openView(PanelKind::Oral, index);
+}
+
+void frmMain::ImgSam_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers, int, int)
+{
+    browse_->openPictureMenu(PanelKind::Oral, index, button);
+}
+
+void frmMain::ImgFace_Click(int index)
+{
+    browse_->openView(PanelKind::Face, index);
+}
+
+void frmMain::ImgFace_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers, int, int)
+{
+    browse_->openPictureMenu(PanelKind::Face, index, button);
+}
+
+QString frmMain::funOralFileName(int16_t intPictNo) const
+{
+    return browse_->funOralFileName(intPictNo);
+}
+
+QString frmMain::funFaceFileName(int16_t intPictNo) const
+{
+    return browse_->funFaceFileName(intPictNo);
 }
 
 void frmMain::mnuFileExit_Click()

@@ -4,12 +4,14 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QDateTime>
 #include <QMainWindow>
 #include <QPoint>
 #include <QPointF>
 #include <QString>
+#include <QStringList>
 
 #include "app/AppSettings.h"
 
@@ -25,6 +27,7 @@ class QToolButton;
 
 namespace tolvarine {
 
+class BrowseController;
 class DriveList;
 class FolderList;
 class ImagingView;
@@ -75,8 +78,30 @@ public:
     bool subWriteExifDate();
     bool subSetFileTime();
 
+    // Patient number and name.
+    void KrNoEnter();
+    void txtKrNo_KeyPress(int &KeyAscii);
+    void cmdKrNo_Click();
+    void txtKrName_Change();
+    void txtKrName_LostFocus();
+
+    // The listing of the folder in Dir1 is the one refresh of the lists and panels.
     void Dir1_Change();
     void Drive1_Change();
+    void List1_Click();
+    void ListFaDate_Click();
+
+    // Thumbnail panels.
+    void subShowOral(const QString &strDate);
+    void subShowFace(const QString &strDate);
+    void ImgSam_Click(int index);
+    void ImgSam_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void ImgFace_Click(int index);
+    void ImgFace_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    // The picture shown at a position of the current visit; empty when none.
+    QString funOralFileName(int16_t intPictNo) const;
+    QString funFaceFileName(int16_t intPictNo) const;
+
     void mnuFileExit_Click();
 
     // The folder and drive the change handlers saw last.
@@ -86,6 +111,21 @@ public:
     // The picture the date writers act on, and the date they write.
     QString strTargetFile;
     QDateTime datNewDate;
+
+    // Browsing state the other windows read; the listing and the fills write it.
+    QString strKrName;
+    QString strKrNameFile;
+    QStringList strOralFile;
+    std::vector<QDateTime> datOralFile;
+    int16_t intOralCount = 0;
+    int16_t intFaceCount = 0;
+    QString strNowDate;
+    QStringList strFaceFile;
+    QString strOralDate;
+    QString strFaceDate;
+    QString strPopupFile;
+    bool blnOralListBusy = false;
+    bool blnFaceListBusy = false;
 
     // Run-time state set by the load.
     bool CompactLayout = false;
@@ -177,6 +217,7 @@ private:
     std::optional<QPoint> loadedPositionPixels_;
     QString listedFolder_;
     QString listedDrive_;
+    BrowseController *browse_ = nullptr; // a child of the window
 };
 
 } // namespace tolvarine

@@ -8,6 +8,7 @@
 
 #include <QFile>
 
+#include "imaging/ExifMetadata.h"
 #include "imaging/ImagingControl.h"
 #include "platform/FileSystem.h"
 #include "platform/Messages.h"
@@ -34,16 +35,34 @@ std::optional<QDate> exifTextDate(const QString &exifDateTime)
     return date;
 }
 
-std::optional<QDateTime> funGetFileDate(const QString &strFileName)
+namespace {
+
+const QString kFileDateTitle = QStringLiteral("IE5.0以降をｲﾝｽﾄｰﾙ");
+
+// Shows nothing: the text of the owed message goes to failure.
+std::optional<QDateTime> readFileDate(const QString &fileName, QString &failure)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(strFileName).constData(), &st) != 0) {
+    if (::stat(QFile::encodeName(fileName).constData(), &st) != 0) {
         const int error = errno;
-        showMessage(QStringLiteral("VB ｴﾗｰ: '%1' - %2.").arg(error).arg(QString::fromLocal8Bit(std::strerror(error))),
-                    QStringLiteral("IE5.0以降をｲﾝｽﾄｰﾙ"));
+        char buffer[256] = {};
+        // The GNU strerror_r gives a message for every number and is safe on any thread.
+        const char *text = strerror_r(error, buffer, sizeof buffer);
+        failure = QStringLiteral("VB ｴﾗｰ: '%1' - %2.").arg(error).arg(QString::fromLocal8Bit(text));
         return std::nullopt;
     }
     return QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec);
+}
+
+} // namespace
+
+std::optional<QDateTime> funGetFileDate(const QString &strFileName)
+{
+    QString failure;
+    const std::optional<QDateTime> date = readFileDate(strFileName, failure);
+    if (!date)
+        showMessage(failure, kFileDateTitle);
+    return date;
 }
 
 QDateTime funGetExifFileDate(ImagingControl &imgPrint, const QString &strFileName)
@@ -60,6 +79,25 @@ QDateTime captureDate(ImagingControl &imgPrint, const QString &fileName, int16_t
     if (fileHizuke != 0)
         return funGetFileDate(fileName).value_or(zeroDate());
     return funGetExifFileDate(imgPrint, fileName);
+}
+
+PictureDate pictureDate(const QString &fileName, int16_t fileHizuke)
+{
+    PictureDate dated;
+    if (fileHizuke == 0) {
+        if (const auto date = exifTextDate(readExifDateTime(fileName).value_or(QString()))) {
+            dated.date = QDateTime(*date, QTime(0, 0, 0));
+            return dated;
+        }
+    }
+    dated.date = readFileDate(fileName, dated.failure).value_or(zeroDate());
+    return dated;
+}
+
+void reportDateFailure(const PictureDate &dated)
+{
+    if (!dated.failure.isEmpty())
+        showMessage(dated.failure, kFileDateTitle);
 }
 
 bool subWriteExifDate(ImagingControl &imgPrint, const QString &strTargetFile, const QDateTime &datNewDate)

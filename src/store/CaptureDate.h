@@ -28,6 +28,17 @@ QDateTime funGetExifFileDate(ImagingControl &imgPrint, const QString &strFileNam
 // The capture date as the setting FileHizuke chooses it.
 QDateTime captureDate(ImagingControl &imgPrint, const QString &fileName, int16_t fileHizuke);
 
+// The same date worked out without showing anything and without an imaging
+// control, so that many pictures can be dated on several threads at once. The
+// message a failed file-date read owes the user travels with the result; the
+// caller shows it, in its own order, with reportDateFailure().
+struct PictureDate {
+    QDateTime date;
+    QString failure; // text of the owed message; empty when none is owed
+};
+PictureDate pictureDate(const QString &fileName, int16_t fileHizuke);
+void reportDateFailure(const PictureDate &dated);
+
 // Rewrites the picture so that its Exif date-time holds datNewDate, carrying every
 // other comment over. Reports nothing: a failure leaves the file as it was.
 // Returns whether the file now carries the new date.

@@ -1,0 +1,168 @@
+#include "browse/PanelFill.h"
+
+#include <QImageReader>
+#include <QList>
+#include <QSet>
+#include <QtConcurrent/QtConcurrentMap>
+
+#include "app/AppSettings.h"
+#include "imaging/ImagingControl.h"
+#include "platform/FileSystem.h"
+#include "store/StorePaths.h"
+
+namespace tolvarine {
+
+namespace {
+
+QString madeKey(const QString &picture, const PanelSetup &setup, int position)
+{
+    const int16_t code = position < int(setup.codes.size()) ? setup.codes[size_t(position)] : 0;
+    return QStringLiteral("%1|%2|%3").arg(setup.kind == PanelKind::Oral ? 0 : 1).arg(code).arg(picture);
+}
+
+// The size the picture is stored at, whatever scale it was decoded at: the
+// thumbnail's height follows the whole picture, as a full decode would give it.
+QSize storedSize(const ImagingControl &control, const QString &picture)
+{
+    if (control.isReducedScale()) {
+        QImageReader reader(picture);
+        reader.setAutoTransform(false);
+        const QSize size = reader.size();
+        if (size.isValid())
+            return size;
+    }
+    return control.image().size();
+}
+
+struct Job {
+    Placement placement;
+    QString picture;
+};
+
+PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumbnails *made)
+{
+    PanelPicture out;
+    out.placement = job.placement;
+    out.picture = job.picture;
+    const QString existing = resolveCaseInsensitive(thumbnailPath(job.picture));
+    ImagingControl control;
+    if (!existing.isEmpty()) {
+        if (control.opLoadFile(existing, 0, 0, -1)) {
+            out.thumbnail = existing;
+            out.fromThumbnail = true;
+            out.image = control.image();
+            return out;
+        }
+        // An undecodable thumbnail (another program's format, a broken file) is made
+        // again and replaced, instead of leaving the place empty for ever.
+        out.thumbnail = existing;
+        out.replaceThumbnail = true;
+    } else {
+        out.thumbnail = thumbnailPath(job.picture);
+    }
+
+    if (made) {
+        const auto it = made->constFind(madeKey(job.picture, setup, job.placement.position));
+        if (it != made->constEnd()) {
+            out.image = *it;
+            return out;
+        }
+    }
+
+    if (!control.opLoadFile(job.picture, 0, 0, -1, QSize(kThumbnailWidth, 0)))
+        return out;
+    // Each step on its own: a failing one leaves the bitmap as it was and the fill goes on.
+    const QSize full = storedSize(control, job.picture);
+    if (full.width() > 0) {
+        const float height = float(double(kThumbnailWidth) * full.height() / full.width());
+        control.opResize(float(kThumbnailWidth), height, 0);
+    }
+    const int position = job.placement.position;
+    turnByCode(control, setup.kind, position < int(setup.codes.size()) ? setup.codes[size_t(position)] : 0);
+    out.image = control.image();
+    // A picture cut short (still being copied, a broken card) gets no thumbnail
+    // file, so that the whole picture is shown once it is complete.
+    out.keepThumbnail = !control.isDamaged();
+    return out;
+}
+
+} // namespace
+
+PanelSetup oralPanelSetup(const AppSettings &settings)
+{
+    return {PanelKind::Oral, settings.Jyunban, {settings.PictSyori.begin(), settings.PictSyori.end()}};
+}
+
+PanelSetup facePanelSetup(const AppSettings &settings)
+{
+    return {PanelKind::Face,
+            settings.FaceJyunban,
+            {settings.FacePictSyori.begin(), settings.FacePictSyori.end()}};
+}
+
+bool turnByCode(ImagingControl &control, PanelKind kind, int16_t code)
+{
+    switch (code) {
+    case 1:
+        return control.opRotate(18000, true, Qt::white);
+    case 2:
+        return control.opMirror();
+    case 3:
+        return control.opFlip();
+    case 4:
+        return kind == PanelKind::Face ? control.opRotate(9000, true, Qt::white) : true;
+    case 5:
+        return kind == PanelKind::Face ? control.opRotate(27000, true, Qt::white) : true;
+    default:
+        return true;
+    }
+}
+
+std::vector<PanelPicture> preparePanel(const QStringList &entries, const PanelSetup &setup,
+                                       MadeThumbnails *made)
+{
+    QList<Job> jobs;
+    for (const Placement &p : placeVisit(setup.order, int(entries.size()), setup.maxCount()))
+        jobs << Job{p, entries.at(p.index)};
+    const MadeThumbnails *known = made;
+    auto work = [&setup, known](const Job &job) { return prepareOne(job, setup, known); };
+    std::vector<PanelPicture> pictures;
+    if (jobs.size() < 2) {
+        for (const Job &job : std::as_const(jobs))
+            pictures.push_back(work(job));
+        return pictures;
+    }
+    const QList<PanelPicture> done = QtConcurrent::blockingMapped<QList<PanelPicture>>(jobs, work);
+    pictures.assign(done.begin(), done.end());
+    return pictures;
+}
+
+int saveMissingThumbnails(const std::vector<PanelPicture> &pictures, const PanelSetup &setup,
+                          MadeThumbnails *made)
+{
+    int written = 0;
+    QSet<QString> writtenNow; // two pictures can share a thumbnail name (x.jpg, x.JPG)
+    for (const PanelPicture &p : pictures) {
+        if (p.fromThumbnail || p.image.isNull())
+            continue;
+        const QString folded = p.thumbnail.toCaseFolded();
+        bool saved = false;
+        // A thumbnail that appeared meanwhile is left alone; only the undecodable one
+        // found when the fill began is replaced.
+        if (p.keepThumbnail && !writtenNow.contains(folded) &&
+            (p.replaceThumbnail || !existsCaseInsensitive(p.thumbnail))) {
+            ImagingControl control;
+            control.setImage(p.image);
+            saved = control.opSaveFile(p.thumbnail, kFormatThumbnail, 24, 2, 0);
+        }
+        if (saved) {
+            ++written;
+            writtenNow.insert(folded);
+        } else if (made) {
+            made->insert(madeKey(p.picture, setup, p.placement.position), p.image);
+        }
+    }
+    return written;
+}
+
+} // namespace tolvarine

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include "store/CaptureDate.h"
+
+namespace tolvarine {
+
+// Slots of the intraoral scan (0 to 1200) and the facial date scan's count.
+constexpr int kOralSlots = 1201;
+constexpr int kFaceScanLimit = 751;
+// A list holding more dates than this takes no further picture.
+constexpr int kDateListFull = 148;
+
+QString oralLimitMessage();
+QString faceLimitMessage();
+
+// The pictures of one folder, in store order, dated when first needed. Dating runs
+// in parallel batches ahead of the reader, but never beyond the horizon the reader
+// names, so a scan that can take only so many pictures dates no more. Each take()
+// is one dating as the user sees it: the message a failed file-date read owes is
+// shown then, on the calling thread, in the order of the takes.
+class DatedPictures {
+  public:
+    DatedPictures() = default;
+    DatedPictures(QStringList paths, int16_t fileHizuke);
+
+    int size() const { return int(paths_.size()); }
+    const QStringList &paths() const { return paths_; }
+    const QString &path(int i) const { return paths_.at(i); }
+
+    // The capture date of picture i; pictures up to horizon (exclusive) may be
+    // dated along with it.
+    QDateTime take(int i, int horizon);
+
+    // Pictures dated so far.
+    int datedCount() const;
+
+  private:
+    void dateBatch(int from, int horizon);
+
+    QStringList paths_;
+    int16_t fileHizuke_ = 1;
+    std::vector<std::optional<PictureDate>> dates_;
+    int batch_ = 0;
+};
+
+// What the intraoral scan of a folder leaves for the panels and lists.
+struct OralListing {
+    QStringList strOralFile;            // the filled slots, in enumeration order
+    std::vector<QDateTime> datOralFile; // their capture dates
+    int intOralCount = 0;
+    QStringList dates; // the distinct visit dates, in the order met
+};
+
+// Takes at most 1201 pictures and ends, with its message, after the 1201st; ends
+// silently at a picture met while 149 dates are listed (that picture not taken).
+OralListing scanOralPictures(DatedPictures &pictures);
+
+struct FaceDateListing {
+    QStringList dates; // distinct visit dates, in the order met
+    int intFaceCount = 0;
+};
+
+// The facial date scan: the same date rules; ends with its message after the
+// 751st picture.
+FaceDateListing scanFaceDates(DatedPictures &pictures);
+
+// The greatest date compared as text (for visit dates the latest day); empty for
+// no dates.
+QString latestDate(const QStringList &dates);
+
+// The intraoral pictures of a visit date among the filled slots, in ascending
+// store order.
+QStringList visitPictures(const QStringList &strOralFile, const std::vector<QDateTime> &datOralFile,
+                          int intOralCount, const QString &date);
+
+// The first five facial pictures of a visit date, in enumeration order; dating
+// stops at the fifth.
+QStringList faceVisitPictures(DatedPictures &pictures, const QString &date);
+
+} // namespace tolvarine

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "BrowseTestData.h"
+#include "browse/VisitListing.h"
+#include "store/StoreFiles.h"
+#include "support/TestSupport.h"
+
+namespace tolvarine {
+namespace {
+
+using test::MessageRecorder;
+using test::Sandbox;
+
+QDateTime day(int y, int m, int d, int hour = 10)
+{
+    return QDateTime(QDate(y, m, d), QTime(hour, 0));
+}
+
+// Empty pictures, one a day from a start date, or all on one day.
+QStringList touchPictures(const Sandbox &box, const QString &folder, int count, bool oneDay)
+{
+    for (int i = 0; i < count; ++i) {
+        const QDateTime when = oneDay ? day(2009, 3, 15).addSecs(i) : day(2000, 1, 1).addDays(i);
+        test::touchPicture(box.file(QStringLiteral("%1/p%2.jpg").arg(folder).arg(i, 4, 10, QChar('0'))),
+                           when);
+    }
+    return listPictures(box.file(folder));
+}
+
+TEST(OralScan, ListsEachVisitDateOnceInTheOrderMet)
+{
+    Sandbox box;
+    test::writePicture(box.file("p/a.jpg"), QDate(2009, 3, 15));
+    test::writePicture(box.file("p/b.jpg"), QDate(2008, 12, 1));
+    test::writePicture(box.file("p/c.jpg"), QDate(2009, 3, 15), 30);
+    test::writePicture(box.file("p/d.jpg"), QDate(2009, 1, 20));
+    MessageRecorder messages;
+    DatedPictures pictures(listPictures(box.file("p")), 1);
+    const OralListing listing = scanOralPictures(pictures);
+    EXPECT_EQ(listing.intOralCount, 4);
+    EXPECT_EQ(listing.dates, (QStringList{"2009/03/15", "2008/12/01", "2009/01/20"}));
+    EXPECT_EQ(latestDate(listing.dates), QStringLiteral("2009/03/15"));
+    EXPECT_EQ(listing.datOralFile[1], day(2008, 12, 1));
+    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_EQ(visitPictures(listing.strOralFile, listing.datOralFile, listing.intOralCount, "2009/03/15"),
+              (QStringList{box.file("p/a.jpg"), box.file("p/c.jpg")}));
+}
+
+TEST(OralScan, TakesPicturesOfADayInStoreOrder)
+{
+    const QStringList paths{"/p/b.jpg", "/p/A.jpg", "/p/c.jpg"};
+    const std::vector<QDateTime> dates{day(2009, 1, 1), day(2009, 1, 1), day(2009, 1, 2)};
+    EXPECT_EQ(visitPictures(paths, dates, 3, "2009/01/01"), (QStringList{"/p/A.jpg", "/p/b.jpg"}));
+    // Only filled slots count.
+    EXPECT_EQ(visitPictures(paths, dates, 1, "2009/01/01"), (QStringList{"/p/b.jpg"}));
+    EXPECT_TRUE(visitPictures(paths, dates, 3, "2009/01/03").isEmpty());
+}
+
+struct LimitCase {
+    int pictures;
+    int taken;
+    int messages;
+};
+
+class OralLimit : public ::testing::TestWithParam<LimitCase> {};
+
+TEST_P(OralLimit, TakesAtMost1201PicturesAndSaysSoAfterTheLast)
+{
+    const LimitCase &c = GetParam();
+    Sandbox box;
+    DatedPictures pictures(touchPictures(box, "p", c.pictures, true), 1);
+    MessageRecorder messages;
+    const OralListing listing = scanOralPictures(pictures);
+    EXPECT_EQ(listing.intOralCount, c.taken);
+    EXPECT_EQ(listing.strOralFile.size(), c.taken);
+    ASSERT_EQ(int(messages.messages().size()), c.messages);
+    if (c.messages) {
+        EXPECT_EQ(
+            messages.texts().first(),
+            QStringLiteral("画像が規定枚数を超えました、\r\nサブフォルダを作って古い画像を移動して下さい"));
+        EXPECT_EQ(messages.messages()[0].buttons, MessageButtons::Ok);
+        EXPECT_EQ(messages.messages()[0].icon, MessageIcon::None);
+        EXPECT_EQ(messages.messages()[0].title, QStringLiteral("Tolvarine"));
+    }
+    // Dating reads no further than the scan can take.
+    EXPECT_LE(pictures.datedCount(), kOralSlots);
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, OralLimit,
+                         ::testing::Values(LimitCase{1200, 1200, 0}, LimitCase{1201, 1201, 1},
+                                           LimitCase{1300, 1201, 1}));
+
+TEST(OralScan, EndsSilentlyAtAPictureMetWhile149DatesAreListed)
+{
+    Sandbox box;
+    // A 150th day, or a picture of a day listed already: either ends the scan uncounted.
+    touchPictures(box, "new", 150, false);
+    touchPictures(box, "again", 149, false);
+    test::touchPicture(box.file("again/p9999.jpg"), day(2000, 1, 1));
+    for (const char *folder : {"new", "again"}) {
+        DatedPictures pictures(listPictures(box.file(folder)), 1);
+        MessageRecorder messages;
+        const OralListing listing = scanOralPictures(pictures);
+        EXPECT_EQ(listing.intOralCount, 149) << folder;
+        EXPECT_EQ(listing.dates.size(), 149) << folder;
+        EXPECT_EQ(listing.strOralFile.last(), box.file(QStringLiteral("%1/p0148.jpg").arg(folder)));
+        EXPECT_TRUE(messages.texts().isEmpty());
+    }
+}
+
+TEST(FaceScan, StopsAfterThe751stWithItsMessage)
+{
+    Sandbox box;
+    for (int count : {750, 751, 760}) {
+        const QString folder = QStringLiteral("f%1").arg(count);
+        DatedPictures pictures(touchPictures(box, folder, count, true), 1);
+        MessageRecorder messages;
+        const FaceDateListing listing = scanFaceDates(pictures);
+        EXPECT_EQ(listing.intFaceCount, std::min(count, 751)) << count;
+        EXPECT_EQ(listing.dates, QStringList{"2009/03/15"});
+        EXPECT_EQ(messages.texts(), count > 750 ? QStringList{"画像が規定枚数を超えました"} : QStringList{})
+            << count;
+        EXPECT_LE(pictures.datedCount(), kFaceScanLimit);
+    }
+}
+
+TEST(FaceScan, KeepsTheDateLimitToo)
+{
+    Sandbox box;
+    DatedPictures pictures(touchPictures(box, "f", 200, false), 1);
+    MessageRecorder messages;
+    const FaceDateListing listing = scanFaceDates(pictures);
+    EXPECT_EQ(listing.dates.size(), 149);
+    EXPECT_EQ(listing.intFaceCount, 149);
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST(FaceVisit, TakesTheFirstFiveOfTheDateAndDatesNoFurther)
+{
+    Sandbox box;
+    for (int i = 0; i < 300; ++i)
+        test::touchPicture(box.file(QStringLiteral("f/p%1.jpg").arg(i, 3, 10, QChar('0'))),
+                           i % 2 ? day(2009, 1, 1) : day(2009, 1, 2));
+    DatedPictures pictures(listPictures(box.file("f")), 1);
+    const QStringList taken = faceVisitPictures(pictures, "2009/01/01");
+    EXPECT_EQ(taken, (QStringList{box.file("f/p001.jpg"), box.file("f/p003.jpg"), box.file("f/p005.jpg"),
+                                  box.file("f/p007.jpg"), box.file("f/p009.jpg")}));
+    EXPECT_LT(pictures.datedCount(), 300);
+    EXPECT_TRUE(faceVisitPictures(pictures, "2010/01/01").isEmpty());
+    EXPECT_EQ(pictures.datedCount(), 300);
+}
+
+TEST(Dating, ReportsEachFailedFileWhereTheSequentialScanMeetsIt)
+{
+    Sandbox box;
+    QStringList paths;
+    for (int i = 0; i < 40; ++i)
+        paths << test::touchPicture(box.file(QStringLiteral("p/p%1.jpg").arg(i, 2, 10, QChar('0'))),
+                                    day(2009, 1, 1));
+    // Pictures that went away after the folder was read.
+    paths.insert(3, box.file("p/gone1.jpg"));
+    paths.insert(30, box.file("p/gone2.jpg"));
+    for (int fileHizuke : {1, 0}) {
+        DatedPictures pictures(paths, int16_t(fileHizuke));
+        MessageRecorder messages;
+        const OralListing listing = scanOralPictures(pictures);
+        EXPECT_EQ(listing.intOralCount, 42);
+        ASSERT_EQ(messages.messages().size(), 2u);
+        for (const MessageRequest &m : messages.messages()) {
+            EXPECT_TRUE(m.text.startsWith(QStringLiteral("VB ｴﾗｰ: '2' - "))) << m.text.toStdString();
+            EXPECT_EQ(m.title, QStringLiteral("IE5.0以降をｲﾝｽﾄｰﾙ"));
+        }
+        EXPECT_EQ(listing.dates, (QStringList{"2009/01/01", "1899/12/30"}));
+        EXPECT_EQ(listing.datOralFile[3], zeroDate());
+    }
+}
+
+TEST(Dating, FollowsTheExifDateWhenFileHizukeIsZero)
+{
+    Sandbox box;
+    const QString exif = test::writeExifPicture(box.file("p/a.jpg"), "2009:05:12 14:03:27", day(2011, 1, 1));
+    const QString zeros =
+        test::writeExifPicture(box.file("p/b.jpg"), "0000:00:00 00:00:00", day(2011, 2, 2, 15));
+    const QString none = test::writePicture(box.file("p/c.jpg"), QDate(2011, 3, 3));
+    const QString empty = test::touchPicture(box.file("p/d.jpg"), day(2011, 4, 4));
+    MessageRecorder messages;
+    DatedPictures byExif(QStringList{exif, zeros, none, empty}, 0);
+    EXPECT_EQ(byExif.take(0, 4), day(2009, 5, 12, 0));
+    EXPECT_EQ(byExif.take(1, 4), day(2011, 2, 2, 15));
+    EXPECT_EQ(byExif.take(2, 4), day(2011, 3, 3));
+    EXPECT_EQ(byExif.take(3, 4), day(2011, 4, 4));
+    DatedPictures byFile(QStringList{exif}, 1);
+    EXPECT_EQ(byFile.take(0, 1), day(2011, 1, 1));
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST(Dating, TakingAgainShowsTheMessageAgainAsADatingWould)
+{
+    Sandbox box;
+    DatedPictures pictures(QStringList{box.file("gone.jpg")}, 1);
+    MessageRecorder messages;
+    EXPECT_EQ(pictures.take(0, 1), zeroDate());
+    EXPECT_EQ(pictures.take(0, 1), zeroDate());
+    EXPECT_EQ(messages.messages().size(), 2u);
+}
+
+TEST(LatestDate, IsTheGreatestText)
+{
+    EXPECT_EQ(latestDate({"2008/12/01", "2009/03/15", "2009/01/20"}), QStringLiteral("2009/03/15"));
+    EXPECT_EQ(latestDate({"1899/12/30"}), QStringLiteral("1899/12/30"));
+    EXPECT_TRUE(latestDate({}).isEmpty());
+}
+
+} // namespace
+} // namespace tolvarine

@@ -1,0 +1,295 @@
+// Times the browsing code the main window runs, headless, on data of its own:
+// camera-like JPEGs with Exif dates. One JSON object a line on standard output.
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentMap>
+
+#include "app/AppSettings.h"
+#include "browse/PanelFill.h"
+#include "browse/VisitListing.h"
+#include "imaging/ImagingControl.h"
+#include "platform/Twips.h"
+#include "sampledata/SamplePictures.h"
+#include "store/StoreFiles.h"
+#include "store/StorePaths.h"
+
+using namespace tolvarine;
+
+namespace {
+
+const char kMarkerName[] = "tolvarine-bench-data.txt";
+const QByteArray kMarkerText =
+    "tolvarine-bench data 1: 7+5 pictures 6000x4000 q90, 1200 pictures 640x480 q90\n";
+
+constexpr int kBigWidth = 6000, kBigHeight = 4000, kQuality = 90;
+constexpr int kListWidth = 640, kListHeight = 480, kListCount = 1200;
+constexpr int kViewTwips = 8000, kViewDpi = 96;
+
+const char kHelp[] =
+    "usage: tolvarine-bench [--data DIR] [--runs N] [--naive]\n"
+    "\n"
+    "Times the code the main window runs for browsing, without a window, and prints one\n"
+    "JSON object a line: {\"task\": ..., \"median_ms\": ..., \"runs\": ...}.\n"
+    "\n"
+    "Tasks:\n"
+    "  fill_first          one visit of 7 intraoral and 5 facial pictures (6000 x 4000,\n"
+    "                      quality 90) without thumbnails: thumbnails made and written\n"
+    "                      (they are deleted before each run)\n"
+    "  fill_cached         the same visit again: every thumbnail is found\n"
+    "  list_filedate_1200  the listing scan of a folder of 1200 pictures, dated by file date\n"
+    "  list_exif_1200      the same, dated by Exif date\n"
+    "                      (the 1200 pictures are 640 x 480 with the same Exif layout as the\n"
+    "                      big ones, to keep the data small; the listing reads only the\n"
+    "                      leading metadata, so picture size hardly matters)\n"
+    "  view_fit            one 24 MP picture loaded whole and fitted to an 8000-twip-wide\n"
+    "                      view at 96 dpi (533 pixels), as the viewer loads it\n"
+    "  fill_first_naive    with --naive: fill_first decoding every picture whole on one thread\n"
+    "\n"
+    "Options:\n"
+    "  --data DIR  make the data in DIR and leave it there (a DIR made by an earlier run\n"
+    "              is reused), so that other tools can be timed on the very same files;\n"
+    "              without it the data goes to a temporary folder that is removed\n"
+    "  --runs N    runs per task (default 5); the median is printed\n"
+    "  --naive     also time the naive fill for comparison\n"
+    "\n"
+    "Making the data takes a while (about 240 MB of pictures). Files are read warm from\n"
+    "the page cache after the first run.\n";
+
+struct BenchData {
+    QString patient;
+    QStringList oral;
+    QStringList face;
+    QString listFolder;
+};
+
+QDateTime visitTime(int i)
+{
+    return QDateTime(QDate(2009, 3, 15), QTime(10, 0).addSecs(i * 40));
+}
+
+bool writeBig(const QString &path, quint32 seed, int i)
+{
+    const QImage image =
+        sample::makeCameraLikeImage(kBigWidth, kBigHeight, seed, QStringLiteral("bench %1").arg(seed));
+    return sample::writeCameraJpeg(path, image, visitTime(i), kQuality);
+}
+
+BenchData layout(const QString &root)
+{
+    BenchData d;
+    d.patient = patientFolder(root, QStringLiteral("00123"));
+    for (int i = 0; i < 7; ++i)
+        d.oral << joinPath(d.patient, QStringLiteral("IMG_%1.jpg").arg(i + 1, 4, 10, QChar('0')));
+    for (int i = 0; i < 5; ++i)
+        d.face << joinPath(faceFolder(d.patient), QStringLiteral("IMG_%1.jpg").arg(i + 8, 4, 10, QChar('0')));
+    d.listFolder = joinPath(root, QStringLiteral("list1200"));
+    return d;
+}
+
+bool makeData(const QString &root, const BenchData &d)
+{
+    if (!QDir().mkpath(faceFolder(d.patient)) || !QDir().mkpath(d.listFolder))
+        return false;
+    std::fprintf(stderr, "making 12 pictures of %d x %d ...\n", kBigWidth, kBigHeight);
+    QList<int> big;
+    for (int i = 0; i < 12; ++i)
+        big << i;
+    const QStringList all = d.oral + d.face;
+    const QList<bool> bigDone = QtConcurrent::blockingMapped<QList<bool>>(
+        big, [&all](int i) { return writeBig(all.at(i), quint32(i + 1), i); });
+    if (bigDone.contains(false))
+        return false;
+
+    std::fprintf(stderr, "making %d pictures of %d x %d ...\n", kListCount, kListWidth, kListHeight);
+    // One picture, written under 1200 names and dates: the listing reads names and metadata.
+    const QImage small = sample::makeCameraLikeImage(kListWidth, kListHeight, 99, QStringLiteral("list"));
+    QList<int> names;
+    for (int i = 0; i < kListCount; ++i)
+        names << i;
+    const QList<bool> listDone = QtConcurrent::blockingMapped<QList<bool>>(names, [&](int i) {
+        const QDateTime taken = QDateTime(QDate(2001, 1, 1), QTime(9, 0)).addDays(i / 8).addSecs(i);
+        return sample::writeCameraJpeg(
+            joinPath(d.listFolder, QStringLiteral("P%1.jpg").arg(i, 5, 10, QChar('0'))), small, taken,
+            kQuality);
+    });
+    if (listDone.contains(false))
+        return false;
+    QFile marker(joinPath(root, QString::fromLatin1(kMarkerName)));
+    return marker.open(QIODevice::WriteOnly) && marker.write(kMarkerText) == kMarkerText.size();
+}
+
+void deleteThumbnails(const BenchData &d)
+{
+    for (const QString &folder : {d.patient, faceFolder(d.patient)})
+        for (const QString &t : listThumbnails(folder))
+            QFile::remove(t);
+}
+
+// The panel fills as the window runs them: the visit's pictures, prepared in
+// parallel, put into controls, missing thumbnails written.
+void fillVisit(const BenchData &d, std::vector<ImagingControl> &controls)
+{
+    const AppSettings settings;
+    const QString date = QStringLiteral("2009/03/15");
+    std::vector<QDateTime> dates(size_t(d.oral.size()), visitTime(0));
+    const QStringList oral = visitPictures(d.oral, dates, int(d.oral.size()), date);
+    const PanelSetup oralSetup = oralPanelSetup(settings);
+    MadeThumbnails made;
+    const auto oralPictures = preparePanel(oral, oralSetup, &made);
+    for (const PanelPicture &p : oralPictures)
+        controls[size_t(p.placement.position)].setImage(p.image);
+    saveMissingThumbnails(oralPictures, oralSetup, &made);
+
+    DatedPictures faceDates(listPictures(faceFolderForReading(d.patient)), settings.FileHizuke);
+    const QStringList face = faceVisitPictures(faceDates, date);
+    const PanelSetup faceSetup = facePanelSetup(settings);
+    const auto facePictures = preparePanel(face, faceSetup, &made);
+    for (const PanelPicture &p : facePictures)
+        controls[size_t(7 + p.placement.position)].setImage(p.image);
+    saveMissingThumbnails(facePictures, faceSetup, &made);
+}
+
+// What a fill costs without reduced-scale decoding and without threads.
+void fillVisitNaive(const BenchData &d)
+{
+    const QStringList all = d.oral + d.face;
+    for (const QString &picture : all) {
+        ImagingControl c;
+        if (!c.opLoadFile(picture, 0, 0, -1))
+            continue;
+        c.opResize(float(kThumbnailWidth),
+                   float(double(kThumbnailWidth) * c.opBitmapHeight() / c.opBitmapWidth()), 0);
+        c.opSaveFile(thumbnailPath(picture), kFormatThumbnail, 24, 2, 0);
+    }
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+void report(const char *task, const std::vector<double> &ms, const char *note = nullptr)
+{
+    std::printf("{\"task\": \"%s\", \"median_ms\": %.1f, \"runs\": %d", task, median(ms), int(ms.size()));
+    if (note)
+        std::printf(", \"note\": \"%s\"", note);
+    std::printf("}\n");
+    std::fflush(stdout);
+}
+
+std::vector<double> time(int runs, const std::function<void()> &before, const std::function<void()> &work)
+{
+    std::vector<double> ms;
+    for (int r = 0; r < runs; ++r) {
+        if (before)
+            before();
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        ms.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QGuiApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{"h", "help"});
+    const QCommandLineOption data(QStringLiteral("data"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption runsOption(QStringLiteral("runs"), QString(), QStringLiteral("N"),
+                                        QStringLiteral("5"));
+    const QCommandLineOption naive(QStringLiteral("naive"));
+    parser.addOptions({help, data, runsOption, naive});
+    if (!parser.parse(app.arguments()) || !parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "%s\n%s", qPrintable(parser.errorText()), kHelp);
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    bool runsOk = false;
+    const int runs = parser.value(runsOption).toInt(&runsOk);
+    if (!runsOk || runs < 1) {
+        std::fprintf(stderr, "--runs wants a positive number\n");
+        return 2;
+    }
+
+    QTemporaryDir temporary;
+    const QString root = parser.isSet(data) ? QDir(parser.value(data)).absolutePath() : temporary.path();
+    if (root.isEmpty()) {
+        std::fprintf(stderr, "no temporary folder\n");
+        return 1;
+    }
+    const BenchData d = layout(root);
+    QFile marker(joinPath(root, QString::fromLatin1(kMarkerName)));
+    const bool reuse = marker.open(QIODevice::ReadOnly) && marker.readAll() == kMarkerText;
+    if (!reuse) {
+        if (QFileInfo(root).isDir() && !QDir(root).isEmpty() && parser.isSet(data)) {
+            std::fprintf(stderr, "%s holds other files; give an empty or new folder\n", qPrintable(root));
+            return 1;
+        }
+        if (!QDir().mkpath(root) || !makeData(root, d)) {
+            std::fprintf(stderr, "could not make the data in %s\n", qPrintable(root));
+            return 1;
+        }
+    }
+    std::fprintf(stderr, "data in %s (%s), %d threads\n", qPrintable(root), reuse ? "reused" : "made",
+                 QThreadPool::globalInstance()->maxThreadCount());
+
+    std::vector<ImagingControl> controls(12);
+    report("fill_first", time(
+                             runs, [&] { deleteThumbnails(d); }, [&] { fillVisit(d, controls); }));
+    report("fill_cached", time(runs, nullptr, [&] { fillVisit(d, controls); }));
+    const char *listNote = "1200 pictures of 640x480 with camera Exif";
+    report("list_filedate_1200",
+           time(runs, nullptr,
+                [&] {
+                    DatedPictures pictures(listPictures(d.listFolder), 1);
+                    scanOralPictures(pictures);
+                }),
+           listNote);
+    report("list_exif_1200",
+           time(runs, nullptr,
+                [&] {
+                    DatedPictures pictures(listPictures(d.listFolder), 0);
+                    scanOralPictures(pictures);
+                }),
+           listNote);
+    const int viewWidth = twipsToPixels(kViewTwips, kViewDpi);
+    report("view_fit",
+           time(runs, nullptr,
+                [&] {
+                    ImagingControl view;
+                    if (view.opLoadFile(d.oral.first(), 0, 0, -1))
+                        view.opResize(float(viewWidth),
+                                      float(double(viewWidth) * view.opBitmapHeight() / view.opBitmapWidth()),
+                                      0);
+                }),
+           "6000x4000 loaded whole, resized to 533 wide");
+    if (parser.isSet(naive))
+        report("fill_first_naive",
+               time(
+                   runs, [&] { deleteThumbnails(d); }, [&] { fillVisitNaive(d); }),
+               "whole decode, one thread");
+    deleteThumbnails(d);
+    return 0;
+}

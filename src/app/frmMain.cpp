@@ -21,6 +21,8 @@
 #include "app/Fonts.h"
 #include "app/MainLayout.h"
 #include "browse/BrowseController.h"
+#include "import/DropList.h"
+#include "import/ImportController.h"
 #include "imaging/ImagingView.h"
 #include "platform/DriveList.h"
 #include "platform/FolderList.h"
@@ -74,12 +76,14 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     createControls();
     placeControls(designLayout());
     browse_ = new BrowseController(*this);
+    import_ = std::make_unique<ImportController>(*this);
 }
 
 // The browsing wiring goes first: the controls' last signals while they are torn
 // down must not reach handlers whose state is already gone.
 frmMain::~frmMain()
 {
+    import_.reset();
     delete browse_;
     browse_ = nullptr;
 }
@@ -135,7 +139,7 @@ void frmMain::createControls()
     lblKrName = label(QStringLiteral("氏名"), client_);
     txtKrName = new QLineEdit(client_);
 
-    List3 = new QListWidget(client_);
+    List3 = new DropList(client_);
     cmdExplorer = new QToolButton(client_);
     cmdExplorer->setIcon(style()->standardIcon(QStyle::SP_DirIcon));
     cmdExplorer->setIconSize(QSize(16, 16));
@@ -415,6 +419,26 @@ QString frmMain::funOralFileName(int16_t intPictNo) const
 QString frmMain::funFaceFileName(int16_t intPictNo) const
 {
     return browse_->funFaceFileName(intPictNo);
+}
+
+void frmMain::List3_OLEDragDrop(const QStringList &files)
+{
+    import_->List3_OLEDragDrop(files);
+}
+
+void frmMain::cmdDrop_Click()
+{
+    import_->cmdDrop_Click();
+}
+
+void frmMain::cmdExplorer_Click()
+{
+    import_->cmdExplorer_Click();
+}
+
+void frmMain::mnuEditSamnail_Click()
+{
+    import_->mnuEditSamnail_Click();
 }
 
 void frmMain::mnuFileExit_Click()

@@ -28,6 +28,8 @@ class QToolButton;
 namespace tolvarine {
 
 class BrowseController;
+class DropList;
+class ImportController;
 class DriveList;
 class FolderList;
 class ImagingView;
@@ -104,6 +106,11 @@ public:
 
     void mnuFileExit_Click();
 
+    void List3_OLEDragDrop(const QStringList &files);
+    void cmdDrop_Click();
+    void cmdExplorer_Click();
+    void mnuEditSamnail_Click();
+
     // The folder and drive the change handlers saw last.
     QString listedFolder() const { return listedFolder_; }
     QString listedDrive() const { return listedDrive_; }
@@ -141,7 +148,7 @@ public:
     QPushButton *cmdKrNo = nullptr;
     QLabel *lblKrName = nullptr;
     QLineEdit *txtKrName = nullptr;
-    QListWidget *List3 = nullptr;
+    DropList *List3 = nullptr;
     QToolButton *cmdExplorer = nullptr;
     QLabel *lblDrop = nullptr;
     QPushButton *cmdDrop = nullptr;
@@ -218,6 +225,7 @@ private:
     QString listedFolder_;
     QString listedDrive_;
     BrowseController *browse_ = nullptr; // a child of the window
+    std::unique_ptr<ImportController> import_;
 };
 
 } // namespace tolvarine

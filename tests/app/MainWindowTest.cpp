@@ -25,6 +25,7 @@
 #include "app/MainLayout.h"
 #include "app/frmMain.h"
 #include "imaging/ImagingView.h"
+#include "import/DropList.h"
 #include "platform/DriveList.h"
 #include "platform/FolderList.h"
 #include "platform/Twips.h"

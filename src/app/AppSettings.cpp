@@ -30,24 +30,25 @@ QString readText(QSettings &store, const QString &key, const QString &fallback)
     return storedText(store.value(key)).value_or(fallback);
 }
 
-int16_t readInt16(QSettings &store, const QString &key, int16_t fallback)
+template <typename Integer>
+Integer readInteger(QSettings &store, const QString &key, Integer fallback)
 {
     const auto text = storedText(store.value(key));
     if (!text)
         return fallback;
     const auto value =
-        storedInteger(*text, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max());
-    return value ? static_cast<int16_t>(*value) : fallback;
+        storedInteger(*text, std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::max());
+    return value ? static_cast<Integer>(*value) : fallback;
+}
+
+int16_t readInt16(QSettings &store, const QString &key, int16_t fallback)
+{
+    return readInteger<int16_t>(store, key, fallback);
 }
 
 int32_t readInt32(QSettings &store, const QString &key, int32_t fallback)
 {
-    const auto text = storedText(store.value(key));
-    if (!text)
-        return fallback;
-    const auto value =
-        storedInteger(*text, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
-    return value ? static_cast<int32_t>(*value) : fallback;
+    return readInteger<int32_t>(store, key, fallback);
 }
 
 float readSingle(QSettings &store, const QString &key, float fallback)

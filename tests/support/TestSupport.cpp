@@ -14,6 +14,8 @@
 #include <QImageWriter>
 #include <QPainter>
 
+#include "sampledata/SamplePictures.h"
+
 namespace tolvarine::test {
 
 Sandbox::Sandbox()
@@ -102,104 +104,16 @@ QByteArray encodeJpeg(const QImage &image, int quality)
     return bytes;
 }
 
-namespace {
-
-void put16(QByteArray &b, int v)
-{
-    b.append(char((v >> 8) & 0xFF));
-    b.append(char(v & 0xFF));
-}
-
-void put32(QByteArray &b, quint32 v)
-{
-    put16(b, int(v >> 16));
-    put16(b, int(v & 0xFFFF));
-}
-
-struct AsciiTag {
-    int tag;
-    QByteArray value; // with its terminating NUL
-};
-
-// One IFD of ASCII tags (plus an optional pointer tag) laid out at ifdOffset.
-QByteArray buildIfd(const std::vector<AsciiTag> &tags, quint32 ifdOffset, int pointerTag,
-                    quint32 pointerValue, QByteArray &data)
-{
-    const int count = int(tags.size()) + (pointerTag ? 1 : 0);
-    quint32 dataOffset = ifdOffset + 2 + quint32(count) * 12 + 4;
-    QByteArray ifd;
-    put16(ifd, count);
-    std::vector<std::pair<int, QByteArray>> entries;
-    for (const auto &t : tags) {
-        QByteArray e;
-        put16(e, t.tag);
-        put16(e, 2); // ASCII
-        put32(e, quint32(t.value.size()));
-        if (t.value.size() <= 4) {
-            QByteArray v = t.value;
-            v.append(QByteArray(4 - v.size(), '\0'));
-            e.append(v);
-        } else {
-            put32(e, dataOffset + quint32(data.size()));
-            data.append(t.value);
-            if (data.size() % 2)
-                data.append('\0');
-        }
-        entries.emplace_back(t.tag, e);
-    }
-    if (pointerTag) {
-        QByteArray e;
-        put16(e, pointerTag);
-        put16(e, 4); // LONG
-        put32(e, 1);
-        put32(e, pointerValue);
-        entries.emplace_back(pointerTag, e);
-    }
-    std::sort(entries.begin(), entries.end(),
-              [](const auto &a, const auto &b) { return a.first < b.first; });
-    for (const auto &e : entries)
-        ifd.append(e.second);
-    put32(ifd, 0);
-    return ifd;
-}
-
-} // namespace
-
 QByteArray encodeJpegWithExif(const QImage &image, const QString &dateTime, const QString &original,
                               int quality)
 {
-    const QByteArray jpeg = encodeJpeg(image, quality);
-    std::vector<AsciiTag> ifd0Tags{{0x010F, QByteArray("TolvarineTest", 14)},
-                                   {0x013B, QByteArray("Dr. Test", 9)}};
-    if (!dateTime.isEmpty()) {
-        QByteArray v = dateTime.toLatin1();
-        v.append('\0');
-        ifd0Tags.push_back({0x0132, v});
-    }
-    std::sort(ifd0Tags.begin(), ifd0Tags.end(), [](const auto &a, const auto &b) { return a.tag < b.tag; });
-
-    QByteArray tiff("MM\0\x2A\0\0\0\x08", 8);
-    const bool withExifIfd = !original.isEmpty();
-    // Lay IFD0 out first to learn where the Exif IFD can start.
-    QByteArray data0;
-    QByteArray ifd0 = buildIfd(ifd0Tags, 8, withExifIfd ? 0x8769 : 0, 0, data0);
-    if (withExifIfd) {
-        const quint32 exifOffset = 8 + quint32(ifd0.size() + data0.size());
-        data0.clear();
-        ifd0 = buildIfd(ifd0Tags, 8, 0x8769, exifOffset, data0);
-        QByteArray v = original.toLatin1();
-        v.append('\0');
-        QByteArray data1;
-        const QByteArray ifd1 = buildIfd({{0x9003, v}}, exifOffset, 0, 0, data1);
-        tiff.append(ifd0).append(data0).append(ifd1).append(data1);
-    } else {
-        tiff.append(ifd0).append(data0);
-    }
-
-    QByteArray app1("\xFF\xE1", 2);
-    put16(app1, 2 + 6 + int(tiff.size()));
-    app1.append(QByteArray("Exif\0\0", 6)).append(tiff);
-    return jpeg.left(2) + app1 + jpeg.mid(2);
+    std::vector<sample::ExifTag> ifd0{{0x010F, QStringLiteral("TolvarineTest")}, {0x013B, QStringLiteral("Dr. Test")}};
+    if (!dateTime.isEmpty())
+        ifd0.push_back({0x0132, dateTime});
+    std::vector<sample::ExifTag> exif;
+    if (!original.isEmpty())
+        exif.push_back({0x9003, original});
+    return sample::withSegment(encodeJpeg(image, quality), sample::exifSegment(ifd0, exif));
 }
 
 bool setModified(const QString &path, const QDateTime &local)

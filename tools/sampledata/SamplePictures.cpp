@@ -142,20 +142,39 @@ QByteArray encodeCameraJpeg(const QImage &image, const QDateTime &taken, int qua
             return {};
     }
     const QString stamp = taken.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss"));
-    // IFD0 at 8, then the Exif sub-IFD right after IFD0 and its data.
-    std::vector<Entry> ifd0{{0x010F, 2, asciiValue(QStringLiteral("Tolvarine")), 0},
-                            {0x0110, 2, asciiValue(QStringLiteral("Sample Camera")), 0},
-                            {0x0132, 2, asciiValue(stamp), 0},
-                            {0x8769, 4, {}, 0}};
-    const quint32 exifOffset = 8 + quint32(layoutIfd(ifd0, 8).size());
-    ifd0.back().value = exifOffset;
-    const QByteArray tiff = QByteArray("MM\0\x2A\0\0\0\x08", 8) + layoutIfd(ifd0, 8) +
-                            layoutIfd({{0x9003, 2, asciiValue(stamp), 0}, {0x9004, 2, asciiValue(stamp), 0}},
-                                      exifOffset);
+    return withSegment(jpeg, exifSegment({{0x010F, QStringLiteral("Tolvarine")},
+                                          {0x0110, QStringLiteral("Sample Camera")},
+                                          {0x0132, stamp}},
+                                         {{0x9003, stamp}, {0x9004, stamp}}));
+}
+
+QByteArray exifSegment(const std::vector<ExifTag> &ifd0Tags, const std::vector<ExifTag> &exifTags)
+{
+    std::vector<Entry> ifd0;
+    for (const ExifTag &t : ifd0Tags)
+        ifd0.push_back({t.tag, 2, asciiValue(t.text), 0});
+    QByteArray tiff("MM\0\x2A\0\0\0\x08", 8);
+    if (exifTags.empty()) {
+        tiff += layoutIfd(ifd0, 8);
+    } else {
+        // IFD0 at 8, then the Exif sub-IFD right after IFD0 and its data.
+        ifd0.push_back({0x8769, 4, {}, 0});
+        const quint32 exifOffset = 8 + quint32(layoutIfd(ifd0, 8).size());
+        ifd0.back().value = exifOffset;
+        std::vector<Entry> exif;
+        for (const ExifTag &t : exifTags)
+            exif.push_back({t.tag, 2, asciiValue(t.text), 0});
+        tiff += layoutIfd(ifd0, 8) + layoutIfd(exif, exifOffset);
+    }
     QByteArray app1("\xFF\xE1", 2);
     put16(app1, 2 + 6 + int(tiff.size()));
     app1.append(QByteArray("Exif\0\0", 6)).append(tiff);
-    return jpeg.left(2) + app1 + jpeg.mid(2);
+    return app1;
+}
+
+QByteArray withSegment(const QByteArray &jpeg, const QByteArray &segment)
+{
+    return jpeg.left(2) + segment + jpeg.mid(2);
 }
 
 bool writeCameraJpeg(const QString &path, const QImage &image, const QDateTime &taken, int quality)

@@ -30,59 +30,16 @@
 #include "platform/FolderList.h"
 #include "platform/Twips.h"
 #include "support/TestSupport.h"
+#include "support/WindowFixture.h"
 
 namespace tolvarine {
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public test::WindowFixture {
 protected:
-    void SetUp() override
-    {
-        program = QDir::cleanPath(box.mkdir(QStringLiteral("program")));
-        store = box.settings();
-    }
-
-    std::unique_ptr<frmMain> makeWindow(std::optional<int> density = 96)
-    {
-        auto w = std::make_unique<frmMain>();
-        w->setSettingsStore(store.get());
-        w->setProgramFolder(program);
-        w->setForcedFontDensity(density);
-        w->setProgramEnd([this] { ++programEnds; });
-        return w;
-    }
-
-    std::unique_ptr<frmMain> loadWindow(std::optional<int> density = 96)
-    {
-        auto w = makeWindow(density);
-        w->Form_Load();
-        return w;
-    }
-
-    void setSetting(const QString &key, const QString &value)
-    {
-        store->beginGroup(settingsSection());
-        store->setValue(key, value);
-        store->endGroup();
-        store->sync();
-    }
-
-    QString storedSetting(const QString &key)
-    {
-        store->sync();
-        store->beginGroup(settingsSection());
-        const QString value = store->value(key).toString();
-        store->endGroup();
-        return value;
-    }
-
     void writeClinicIni(const QByteArray &text) { box.write(QStringLiteral("program/clinic.ini"), text); }
 
-    test::Sandbox box;
     test::MessageRecorder messages;
-    QString program;
-    std::unique_ptr<QSettings> store;
-    int programEnds = 0;
 };
 
 // --- geometry ------------------------------------------------------------------

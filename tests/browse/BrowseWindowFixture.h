@@ -16,43 +16,18 @@
 #include "app/frmMain.h"
 #include "imaging/ImagingView.h"
 #include "support/TestSupport.h"
+#include "support/WindowFixture.h"
 
 namespace tolvarine::test {
 
 // A main window over a picture folder of the test's own, with its own settings.
-class BrowseWindow : public ::testing::Test {
+class BrowseWindow : public WindowFixture {
   protected:
     void SetUp() override
     {
-        program = QDir::cleanPath(box.mkdir(QStringLiteral("program")));
+        WindowFixture::SetUp();
         pictures = QDir::cleanPath(box.mkdir(QStringLiteral("pictures")));
-        store = box.settings();
         setSetting(QStringLiteral("PictFolda"), pictures);
-    }
-
-    std::unique_ptr<frmMain> makeWindow()
-    {
-        auto w = std::make_unique<frmMain>();
-        w->setSettingsStore(store.get());
-        w->setProgramFolder(program);
-        w->setForcedFontDensity(96);
-        w->setProgramEnd([] {});
-        return w;
-    }
-
-    std::unique_ptr<frmMain> loadWindow()
-    {
-        auto w = makeWindow();
-        w->Form_Load();
-        return w;
-    }
-
-    void setSetting(const QString &key, const QString &value)
-    {
-        store->beginGroup(settingsSection());
-        store->setValue(key, value);
-        store->endGroup();
-        store->sync();
     }
 
     // The patient folder of a five-digit number, made.
@@ -113,11 +88,8 @@ class BrowseWindow : public ::testing::Test {
         list->setCurrentItem(found.first());
     }
 
-    Sandbox box;
     MessageRecorder messages;
-    QString program;
     QString pictures;
-    std::unique_ptr<QSettings> store;
 };
 
 } // namespace tolvarine::test

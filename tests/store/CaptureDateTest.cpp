@@ -162,7 +162,7 @@ TEST(DateChange, DamagedPictureIsNeverOverwritten)
     // The control holds another picture first: a failed load must not save it over the target.
     const QString other = pictureWithExif(box, "other.jpg", "2001:01:01 00:00:00");
     ASSERT_TRUE(img.opLoadFile(other, 0, 0, 1));
-    const QString damaged = box.write("damaged.jpg", QByteArray("\xFF\xD8\xFF\xE0 not really a jpeg", 24));
+    const QString damaged = box.write("damaged.jpg", QByteArray("\xFF\xD8\xFF\xE0") + " not really a jpeg");
     const QByteArray before = readAll(damaged);
     EXPECT_FALSE(subWriteExifDate(img, damaged, QDateTime(QDate(2008, 3, 3), QTime(12, 0))));
     EXPECT_EQ(readAll(damaged), before);

@@ -226,6 +226,34 @@ std::optional<CommentTexts> readCommentTexts(const QByteArray &jpeg, QString *er
     return texts;
 }
 
+namespace {
+
+// A written file is published only when its picture data is the original's to the
+// byte, it parses, the texts read back, and no metadata item of keysBefore is lost.
+MetadataResult verifiedResult(const QByteArray &original, MetadataResult result, const CommentTexts &texts,
+                              const std::vector<std::string> &keysBefore)
+{
+    if (!samePictureData(original, result.jpeg))
+        return failure(QStringLiteral("Exif: the picture data changed while writing metadata"));
+    QString check;
+    const bool parsed = guarded(check, [&] {
+        Exiv2::JpegImage image(memoryOf(result.jpeg), false);
+        image.readMetadata();
+        check = textsMismatch(image.exifData(), texts);
+        if (!check.isEmpty())
+            return;
+        const std::vector<std::string> keysAfter = keysOf(image);
+        if (!std::includes(keysAfter.begin(), keysAfter.end(), keysBefore.begin(), keysBefore.end()))
+            check = QStringLiteral("Exif: metadata items were lost while writing");
+    });
+    if (!parsed || !check.isEmpty())
+        return failure(check.isEmpty() ? QStringLiteral("Exif: the written file does not parse") : check);
+    result.ok = true;
+    return result;
+}
+
+} // namespace
+
 MetadataResult rewriteMetadata(const QByteArray &jpeg, const CommentTexts &texts)
 {
     if (!looksLikeJpeg(jpeg))
@@ -259,23 +287,7 @@ MetadataResult rewriteMetadata(const QByteArray &jpeg, const CommentTexts &texts
         return result;
     }
 
-    if (!samePictureData(jpeg, result.jpeg))
-        return failure(QStringLiteral("Exif: the picture data changed while writing metadata"));
-    QString check;
-    const bool parsed = guarded(check, [&] {
-        Exiv2::JpegImage image(memoryOf(result.jpeg), false);
-        image.readMetadata();
-        check = textsMismatch(image.exifData(), texts);
-        if (!check.isEmpty())
-            return;
-        const std::vector<std::string> keysAfter = keysOf(image);
-        if (!std::includes(keysAfter.begin(), keysAfter.end(), keysBefore.begin(), keysBefore.end()))
-            check = QStringLiteral("Exif: metadata items were lost while writing");
-    });
-    if (!parsed || !check.isEmpty())
-        return failure(check.isEmpty() ? QStringLiteral("Exif: the written file does not parse") : check);
-    result.ok = true;
-    return result;
+    return verifiedResult(jpeg, std::move(result), texts, keysBefore);
 }
 
 MetadataResult carryMetadata(const QByteArray &source, const QByteArray &encoded, QSize size,
@@ -298,16 +310,15 @@ MetadataResult carryMetadata(const QByteArray &source, const QByteArray &encoded
             }
             Exiv2::ExifData exif = from.exifData();
             Exiv2::ExifThumb(exif).erase();
-            for (const char *key : {"Exif.Photo.PixelXDimension", "Exif.Image.ImageWidth"}) {
+            const auto setIfPresent = [&exif](const char *key, int value) {
                 auto it = exif.findKey(Exiv2::ExifKey(key));
                 if (it != exif.end())
-                    it->setValue(std::to_string(size.width()));
-            }
-            for (const char *key : {"Exif.Photo.PixelYDimension", "Exif.Image.ImageLength"}) {
-                auto it = exif.findKey(Exiv2::ExifKey(key));
-                if (it != exif.end())
-                    it->setValue(std::to_string(size.height()));
-            }
+                    it->setValue(std::to_string(value));
+            };
+            setIfPresent("Exif.Photo.PixelXDimension", size.width());
+            setIfPresent("Exif.Image.ImageWidth", size.width());
+            setIfPresent("Exif.Photo.PixelYDimension", size.height());
+            setIfPresent("Exif.Image.ImageLength", size.height());
             image.setExifData(exif);
             image.setIptcData(from.iptcData());
             image.setXmpPacket(from.xmpPacket());
@@ -324,18 +335,7 @@ MetadataResult carryMetadata(const QByteArray &source, const QByteArray &encoded
         return result;
     if (unreadable)
         return failure(QStringLiteral("Exif: the source's Exif block cannot be read"));
-    if (!samePictureData(encoded, result.jpeg))
-        return failure(QStringLiteral("Exif: the picture data changed while writing metadata"));
-    QString check;
-    const bool parsed = guarded(check, [&] {
-        Exiv2::JpegImage image(memoryOf(result.jpeg), false);
-        image.readMetadata();
-        check = textsMismatch(image.exifData(), texts);
-    });
-    if (!parsed || !check.isEmpty())
-        return failure(check.isEmpty() ? QStringLiteral("Exif: the written file does not parse") : check);
-    result.ok = true;
-    return result;
+    return verifiedResult(encoded, std::move(result), texts, {});
 }
 
 } // namespace tolvarine

@@ -319,7 +319,7 @@ QDateTime frmMain::funGetExifFileDate(const QString &strFileName)
 
 QDateTime frmMain::funPictureDate(const QString &strFileName)
 {
-    return captureDate(ImgPrint->control(), strFileName, settings_.FileHizuke);
+    return captureDate(strFileName, settings_.FileHizuke);
 }
 
 bool frmMain::subWriteExifDate()

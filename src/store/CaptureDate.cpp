@@ -74,13 +74,6 @@ QDateTime funGetExifFileDate(ImagingControl &imgPrint, const QString &strFileNam
     return funGetFileDate(strFileName).value_or(zeroDate());
 }
 
-QDateTime captureDate(ImagingControl &imgPrint, const QString &fileName, int16_t fileHizuke)
-{
-    if (fileHizuke != 0)
-        return funGetFileDate(fileName).value_or(zeroDate());
-    return funGetExifFileDate(imgPrint, fileName);
-}
-
 PictureDate pictureDate(const QString &fileName, int16_t fileHizuke)
 {
     PictureDate dated;
@@ -98,6 +91,13 @@ void reportDateFailure(const PictureDate &dated)
 {
     if (!dated.failure.isEmpty())
         showMessage(dated.failure, kFileDateTitle);
+}
+
+QDateTime captureDate(const QString &fileName, int16_t fileHizuke)
+{
+    const PictureDate dated = pictureDate(fileName, fileHizuke);
+    reportDateFailure(dated);
+    return dated.date;
 }
 
 bool subWriteExifDate(ImagingControl &imgPrint, const QString &strTargetFile, const QDateTime &datNewDate)

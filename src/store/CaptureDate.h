@@ -25,10 +25,7 @@ std::optional<QDateTime> funGetFileDate(const QString &strFileName);
 // usable date (the zero date when that fails too).
 QDateTime funGetExifFileDate(ImagingControl &imgPrint, const QString &strFileName);
 
-// The capture date as the setting FileHizuke chooses it.
-QDateTime captureDate(ImagingControl &imgPrint, const QString &fileName, int16_t fileHizuke);
-
-// The same date worked out without showing anything and without an imaging
+// The capture date as the setting FileHizuke chooses it, worked out without showing anything and without an imaging
 // control, so that many pictures can be dated on several threads at once. The
 // message a failed file-date read owes the user travels with the result; the
 // caller shows it, in its own order, with reportDateFailure().
@@ -38,6 +35,9 @@ struct PictureDate {
 };
 PictureDate pictureDate(const QString &fileName, int16_t fileHizuke);
 void reportDateFailure(const PictureDate &dated);
+
+// pictureDate() with its owed message shown at once.
+QDateTime captureDate(const QString &fileName, int16_t fileHizuke);
 
 // Rewrites the picture so that its Exif date-time holds datNewDate, carrying every
 // other comment over. Reports nothing: a failure leaves the file as it was.

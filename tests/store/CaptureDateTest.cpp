@@ -70,8 +70,8 @@ TEST(CaptureDate, ExifDateIsMidnightOfTheTaggedDay)
     const QString path = pictureWithExif(box, "a.jpg", "2009:05:12 14:03:27");
     EXPECT_EQ(funGetExifFileDate(img, path), QDateTime(QDate(2009, 5, 12), QTime(0, 0)));
     // Dating by file date never consults Exif.
-    EXPECT_EQ(captureDate(img, path, 1), kFileTime);
-    EXPECT_EQ(captureDate(img, path, 0), QDateTime(QDate(2009, 5, 12), QTime(0, 0)));
+    EXPECT_EQ(captureDate(path, 1), kFileTime);
+    EXPECT_EQ(captureDate(path, 0), QDateTime(QDate(2009, 5, 12), QTime(0, 0)));
 }
 
 TEST(CaptureDate, UnusableExifFallsBackToFileTimeWithTimeOfDay)

@@ -1,6 +1,5 @@
 #include "browse/PanelFill.h"
 
-#include <QImageReader>
 #include <QList>
 #include <QSet>
 #include <QtConcurrent/QtConcurrentMap>
@@ -18,20 +17,6 @@ QString madeKey(const QString &picture, const PanelSetup &setup, int position)
 {
     const int16_t code = position < int(setup.codes.size()) ? setup.codes[size_t(position)] : 0;
     return QStringLiteral("%1|%2|%3").arg(setup.kind == PanelKind::Oral ? 0 : 1).arg(code).arg(picture);
-}
-
-// The size the picture is stored at, whatever scale it was decoded at: the
-// thumbnail's height follows the whole picture, as a full decode would give it.
-QSize storedSize(const ImagingControl &control, const QString &picture)
-{
-    if (control.isReducedScale()) {
-        QImageReader reader(picture);
-        reader.setAutoTransform(false);
-        const QSize size = reader.size();
-        if (size.isValid())
-            return size;
-    }
-    return control.image().size();
 }
 
 struct Job {
@@ -72,7 +57,8 @@ PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumb
     if (!control.opLoadFile(job.picture, 0, 0, -1, QSize(kThumbnailWidth, 0)))
         return out;
     // Each step on its own: a failing one leaves the bitmap as it was and the fill goes on.
-    const QSize full = storedSize(control, job.picture);
+    // The thumbnail's height follows the whole picture, as a full decode would give it.
+    const QSize full = control.storedSize();
     if (full.width() > 0) {
         const float height = float(double(kThumbnailWidth) * full.height() / full.width());
         control.opResize(float(kThumbnailWidth), height, 0);

@@ -153,6 +153,7 @@ void ImagingControl::clear()
     image_ = QImage();
     loadedPath_.clear();
     pristine_ = reduced_ = damaged_ = false;
+    storedSize_ = QSize();
     planes_ = {};
     planeBase_ = 0;
     comments_ = {};
@@ -189,10 +190,12 @@ bool ImagingControl::opLoadFile(const QString &path, int, int, int, QSize wanted
         if (decodeSize.isValid())
             reader.setScaledSize(decodeSize);
     }
+    const QSize stored = reader.size();
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return fail(QStringLiteral("%1: %2").arg(reader.errorString(), path));
 
+    storedSize_ = stored.isValid() ? stored : image.size();
     image_ = std::move(image);
     loadedPath_ = path;
     pristine_ = true;

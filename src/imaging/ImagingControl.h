@@ -78,6 +78,8 @@ public:
     // made up) or decoded it at a reduced scale. Such a bitmap never replaces its file.
     bool isDamaged() const { return damaged_; }
     bool isReducedScale() const { return reduced_; }
+    // The size the loaded picture is stored at, whatever scale it was decoded at.
+    QSize storedSize() const { return storedSize_; }
     QString lastError() const { return lastError_; }
 
 private:
@@ -95,6 +97,7 @@ private:
     QString loadedPath_;     // file the bitmap came from
     bool pristine_ = false;  // bitmap unchanged since it was decoded from loadedPath_
     bool reduced_ = false;   // decoded at a reduced scale
+    QSize storedSize_;
     bool damaged_ = false;   // the file's picture data is cut short
     std::array<QImage, 3> planes_;
     quintptr planeBase_ = 0; // handle of plane 0 since the last split, 0 when none

@@ -109,6 +109,7 @@ PatientLookupResult lookUpPatient(const QString &typed, const QString &pictFolda
         result.outcome = PatientLookup::Invalid;
         return result;
     }
+    result.krNo = *krNo;
     if (pictFolda.isEmpty() || !QFileInfo(pictFolda).isDir()) {
         result.outcome = PatientLookup::NoPictureFolder;
         return result;

@@ -27,6 +27,7 @@ enum class PatientLookup { NotNumeric, Invalid, NoPictureFolder, NotFound, Found
 
 struct PatientLookupResult {
     PatientLookup outcome = PatientLookup::NotNumeric;
+    QString krNo;   // the five-character number: set for NoPictureFolder, NotFound and Found
     QString folder; // the patient folder: set for NotFound and Found
 };
 

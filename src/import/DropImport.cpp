@@ -134,20 +134,22 @@ void DropImport::setHost(ImportHost host)
 
 std::optional<QString> DropImport::checkedPatientNumber(const DropRequest &request)
 {
-    if (!isNumericText(request.krNo)) {
+    // The same checks as the patient number entry; the import does not need the
+    // patient folder to exist, it makes it.
+    const PatientLookupResult found = lookUpPatient(request.krNo, request.pictFolda);
+    switch (found.outcome) {
+    case PatientLookup::NotNumeric:
         showMessage(QStringLiteral("患者番号は数値を入力して下さい"));
         return std::nullopt;
-    }
-    const std::optional<QString> krNo = padPatientNumber(request.krNo);
-    if (!krNo) {
-        showMessage(QStringLiteral("患者番号が不正です"));
+    case PatientLookup::Invalid:
+    case PatientLookup::NoPictureFolder:
+        showMessage(patientLookupMessage(found.outcome));
         return std::nullopt;
+    case PatientLookup::NotFound:
+    case PatientLookup::Found:
+        break;
     }
-    if (request.pictFolda.isEmpty() || !QFileInfo(request.pictFolda).isDir()) {
-        showMessage(QStringLiteral("画像フォルダが見つかりません"));
-        return std::nullopt;
-    }
-    return krNo;
+    return found.krNo;
 }
 
 ImportResult DropImport::run(DropRequest request)

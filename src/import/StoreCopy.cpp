@@ -176,11 +176,8 @@ Publish publishCopy(int source, const struct stat &sourceStat, const QString &fo
     if (copied != sourceStat.st_size)
         return fail(Publish::ReadFailed, EIO);
 
-    struct timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_NOW;
-    times[1] = sourceStat.st_mtim;
-    if (::futimens(out.get(), times) != 0 || ::fsync(out.get()) != 0)
+    if (!setModifiedTime(out.get(), sourceStat.st_mtim.tv_sec, sourceStat.st_mtim.tv_nsec) ||
+        ::fsync(out.get()) != 0)
         return fail(Publish::WriteFailed, errno);
     if (!out.close()) {
         error = errno;

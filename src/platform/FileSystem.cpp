@@ -44,6 +44,16 @@ WriteOutcome writeFileAtomically(const QString &path, const QByteArray &data)
     return {true, {}};
 }
 
+bool setModifiedTime(int fd, qint64 seconds, long nanoseconds)
+{
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_NOW;
+    times[1].tv_sec = static_cast<time_t>(seconds);
+    times[1].tv_nsec = nanoseconds;
+    return ::futimens(fd, times) == 0;
+}
+
 bool readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes, QString *error)
 {
     QFile file(path);

@@ -19,6 +19,9 @@ struct WriteOutcome {
 // target. A read-only target is refused and left untouched.
 WriteOutcome writeFileAtomically(const QString &path, const QByteArray &data);
 
+// Sets the last-write time of an open file and its last-access time to now.
+bool setModifiedTime(int fd, qint64 seconds, long nanoseconds = 0);
+
 // Reads a whole file, refusing anything larger than maxBytes.
 bool readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes, QString *error = nullptr);
 

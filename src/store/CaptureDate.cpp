@@ -124,12 +124,7 @@ bool subSetFileTime(const QString &strTargetFile, const QDateTime &datNewDate)
         showMessage(QStringLiteral("-1[ﾊﾝﾄﾞﾙ取得エラー]\r\n読み取り専用ファイル？"));
         return false;
     }
-    struct timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_NOW; // last access: now
-    times[1].tv_sec = static_cast<time_t>(datNewDate.toSecsSinceEpoch());
-    times[1].tv_nsec = 0;
-    const bool ok = ::futimens(fd, times) == 0;
+    const bool ok = setModifiedTime(fd, datNewDate.toSecsSinceEpoch());
     ::close(fd);
     if (!ok)
         showMessage(QStringLiteral("タイムスタンプ変更失敗しました"));

@@ -13,6 +13,15 @@
 
 #include "imaging/JpegStructure.h"
 
+// Exiv2 0.28 renamed its owning pointers and its exception type.
+#if EXIV2_TEST_VERSION(0, 28, 0)
+using ExivIoPtr = Exiv2::BasicIo::UniquePtr;
+using ExivError = Exiv2::Error;
+#else
+using ExivIoPtr = Exiv2::BasicIo::AutoPtr;
+using ExivError = Exiv2::AnyError;
+#endif
+
 namespace tolvarine {
 
 namespace {
@@ -94,7 +103,7 @@ bool guarded(QString &error, Step &&step)
     try {
         step();
         return true;
-    } catch (const Exiv2::AnyError &e) {
+    } catch (const ExivError &e) {
         error = QStringLiteral("Exif: %1").arg(QString::fromLocal8Bit(e.what()));
     } catch (const std::exception &e) {
         error = QStringLiteral("Exif: %1").arg(QString::fromLocal8Bit(e.what()));
@@ -102,16 +111,15 @@ bool guarded(QString &error, Step &&step)
     return false;
 }
 
-Exiv2::BasicIo::AutoPtr memoryOf(const QByteArray &bytes)
+ExivIoPtr memoryOf(const QByteArray &bytes)
 {
-    return Exiv2::BasicIo::AutoPtr(
-        new Exiv2::MemIo(reinterpret_cast<const Exiv2::byte *>(bytes.constData()), long(bytes.size())));
+    return ExivIoPtr(new Exiv2::MemIo(reinterpret_cast<const Exiv2::byte *>(bytes.constData()), size_t(bytes.size())));
 }
 
 QByteArray contentsOf(Exiv2::BasicIo &io)
 {
     io.open();
-    const long size = io.size();
+    const auto size = io.size();
     const Exiv2::byte *data = io.mmap();
     QByteArray out(reinterpret_cast<const char *>(data), qsizetype(size));
     io.munmap();

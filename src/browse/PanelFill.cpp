@@ -4,7 +4,6 @@
 #include <QSet>
 #include <QtConcurrent/QtConcurrentMap>
 
-#include "app/AppSettings.h"
 #include "imaging/ImagingControl.h"
 #include "platform/FileSystem.h"
 #include "store/StorePaths.h"
@@ -73,18 +72,6 @@ PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumb
 }
 
 } // namespace
-
-PanelSetup oralPanelSetup(const AppSettings &settings)
-{
-    return {PanelKind::Oral, settings.Jyunban, {settings.PictSyori.begin(), settings.PictSyori.end()}};
-}
-
-PanelSetup facePanelSetup(const AppSettings &settings)
-{
-    return {PanelKind::Face,
-            settings.FaceJyunban,
-            {settings.FacePictSyori.begin(), settings.FacePictSyori.end()}};
-}
 
 bool turnByCode(ImagingControl &control, PanelKind kind, int16_t code)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -13,7 +15,6 @@
 namespace tolvarine {
 
 class ImagingControl;
-struct AppSettings;
 
 // Width every thumbnail is made at, before it is turned.
 constexpr int kThumbnailWidth = 195;
@@ -29,8 +30,11 @@ struct PanelSetup {
     int maxCount() const { return kind == PanelKind::Oral ? kOralPositions : kFacePositions; }
 };
 
-PanelSetup oralPanelSetup(const AppSettings &settings);
-PanelSetup facePanelSetup(const AppSettings &settings);
+template <std::size_t N>
+PanelSetup panelSetup(PanelKind kind, const QString &order, const std::array<int16_t, N> &codes)
+{
+    return {kind, order, {codes.begin(), codes.end()}};
+}
 
 // Turns a bitmap as a position's orientation code says; codes without a turning
 // (0 and unknown values, and 4 and 5 on the intraoral panel) leave it. Returns

@@ -120,21 +120,4 @@ PatientLookupResult lookUpPatient(const QString &typed, const QString &pictFolda
     return result;
 }
 
-QString patientLookupMessage(PatientLookup outcome)
-{
-    switch (outcome) {
-    case PatientLookup::NotNumeric:
-        return QStringLiteral("数値を入力して下さい");
-    case PatientLookup::Invalid:
-        return QStringLiteral("患者番号が不正です");
-    case PatientLookup::NoPictureFolder:
-        return QStringLiteral("画像フォルダが見つかりません");
-    case PatientLookup::NotFound:
-        return QStringLiteral("該当患者の画像はありません");
-    case PatientLookup::Found:
-        break;
-    }
-    return {};
-}
-
 } // namespace tolvarine

@@ -33,7 +33,4 @@ struct PatientLookupResult {
 
 PatientLookupResult lookUpPatient(const QString &typed, const QString &pictFolda);
 
-// The message each refusal shows; empty for Found.
-QString patientLookupMessage(PatientLookup outcome);
-
 } // namespace tolvarine

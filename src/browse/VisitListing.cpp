@@ -6,7 +6,6 @@
 #include <QList>
 #include <QtConcurrent/QtConcurrentMap>
 
-#include "platform/Messages.h"
 #include "store/StoreFiles.h"
 #include "store/StoreNames.h"
 
@@ -36,17 +35,6 @@ bool addVisitDate(QStringList &dates, bool first, const QString &date)
 }
 
 } // namespace
-
-QString oralLimitMessage()
-{
-    return QStringLiteral("画像が規定枚数を超えました、") + QStringLiteral("\r\n") +
-           QStringLiteral("サブフォルダを作って古い画像を移動して下さい");
-}
-
-QString faceLimitMessage()
-{
-    return QStringLiteral("画像が規定枚数を超えました");
-}
 
 DatedPictures::DatedPictures(QStringList paths, int16_t fileHizuke)
     : paths_(std::move(paths)), fileHizuke_(fileHizuke), dates_(size_t(paths_.size()))
@@ -86,8 +74,14 @@ QDateTime DatedPictures::take(int i, int horizon)
     if (!dates_[size_t(i)])
         dateBatch(i, horizon);
     const PictureDate &dated = *dates_[size_t(i)];
-    reportDateFailure(dated);
+    if (!dated.failure)
+        failures_.push_back(dated.failure);
     return dated.date;
+}
+
+std::vector<Outcome> DatedPictures::takeFailures()
+{
+    return std::exchange(failures_, {});
 }
 
 OralListing scanOralPictures(DatedPictures &pictures)
@@ -100,7 +94,7 @@ OralListing scanOralPictures(DatedPictures &pictures)
         listing.strOralFile << pictures.path(i);
         listing.datOralFile.push_back(date);
         if (++listing.intOralCount >= kOralSlots) {
-            showMessage(oralLimitMessage());
+            listing.limitReached = true;
             break;
         }
     }
@@ -114,7 +108,7 @@ FaceDateListing scanFaceDates(DatedPictures &pictures)
         if (!addVisitDate(listing.dates, i == 0, visitDateText(pictures.take(i, kFaceScanLimit))))
             break;
         if (++listing.intFaceCount >= kFaceScanLimit) {
-            showMessage(faceLimitMessage());
+            listing.limitReached = true;
             break;
         }
     }

@@ -163,9 +163,8 @@ bool ImagingControl::opLoadFile(const QString &path, int, int, int, QSize wanted
 {
     clear();
     QByteArray bytes;
-    QString error;
-    if (!readWholeFile(path, bytes, kMaxFileBytes, &error))
-        return fail(error);
+    if (const Outcome read = readWholeFile(path, bytes, kMaxFileBytes); !read)
+        return fail(read.detail);
     if (bytes.isEmpty())
         return fail(QStringLiteral("empty file: %1").arg(path));
 
@@ -306,17 +305,16 @@ bool ImagingControl::rewriteMetadataOnly(const QString &path)
 {
     // The bytes on disk now, not those of the load: whatever the file holds keeps its picture.
     QByteArray current;
-    QString error;
-    if (!readWholeFile(path, current, kMaxFileBytes, &error))
-        return fail(error);
+    if (const Outcome read = readWholeFile(path, current, kMaxFileBytes); !read)
+        return fail(read.detail);
     const MetadataResult result = rewriteMetadata(current, mappedComments());
     if (!result.ok)
         return fail(QStringLiteral("%1: %2").arg(result.error, path));
     if (!result.changed)
         return true;
-    const WriteOutcome written = writeFileAtomically(path, result.jpeg);
-    if (!written.ok)
-        return fail(written.error);
+    const Outcome written = writeFileAtomically(path, result.jpeg);
+    if (!written)
+        return fail(written.detail);
     return true;
 }
 
@@ -351,9 +349,9 @@ bool ImagingControl::opSaveFile(const QString &path, int format, int, int, int)
             return fail(result.error);
         bytes = result.jpeg;
     }
-    const WriteOutcome written = writeFileAtomically(path, bytes);
-    if (!written.ok)
-        return fail(written.error);
+    const Outcome written = writeFileAtomically(path, bytes);
+    if (!written)
+        return fail(written.detail);
     return true;
 }
 

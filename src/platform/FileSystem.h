@@ -3,27 +3,24 @@
 #include <QByteArray>
 #include <QString>
 
+#include "platform/Outcome.h"
+
 namespace tolvarine {
 
 // A file with no write permission bit is read-only for Tolvarine, whoever runs it:
 // the program never overwrites, re-dates or deletes it (renaming is allowed).
 bool isReadOnlyFile(const QString &path);
 
-struct WriteOutcome {
-    bool ok = false;
-    QString error; // empty on success
-};
-
 // Writes a new or replacing file so that the target is either the old file or the
 // complete new one: temporary file in the same folder, flushed, renamed over the
 // target. A read-only target is refused and left untouched.
-WriteOutcome writeFileAtomically(const QString &path, const QByteArray &data);
+Outcome writeFileAtomically(const QString &path, const QByteArray &data);
 
 // Sets the last-write time of an open file and its last-access time to now.
 bool setModifiedTime(int fd, qint64 seconds, long nanoseconds = 0);
 
 // Reads a whole file, refusing anything larger than maxBytes.
-bool readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes, QString *error = nullptr);
+Outcome readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes);
 
 // Names in the store are compared without regard to case, as on the platform the
 // stores come from. Returns the path of the existing entry whose name equals the

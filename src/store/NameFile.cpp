@@ -94,10 +94,10 @@ QByteArray encodePatientName(const QString &name)
     return kUtf8Bom + line.toUtf8();
 }
 
-WriteOutcome writePatientName(const QString &nameFilePath, const QString &name)
+Outcome writePatientName(const QString &nameFilePath, const QString &name)
 {
     if (name.isEmpty())
-        return {false, QStringLiteral("empty name: nothing written")};
+        return Outcome::failed(Status::Refused, QStringLiteral("empty name: nothing written"));
     const QString existing = resolveCaseInsensitive(nameFilePath);
     return writeFileAtomically(existing.isEmpty() ? nameFilePath : existing, encodePatientName(name));
 }

@@ -112,7 +112,7 @@ TEST_F(Browse, APatientNotFoundEmptiesThePanelsButKeepsTheListedFolder)
     const auto w = loadWindow();
     commit(*w, "123");
     ASSERT_FALSE(shownFace(*w).empty());
-    const QString nameFile = w->strKrNameFile;
+    const QString nameFile = w->state().strKrNameFile;
 
     commit(*w, " 12"); // passes as a number, padded to "00 12", and is not found
     EXPECT_EQ(messages.texts(), QStringList{"該当患者の画像はありません"});
@@ -123,11 +123,11 @@ TEST_F(Browse, APatientNotFoundEmptiesThePanelsButKeepsTheListedFolder)
     for (ImagingView *v : w->ImgFace)
         EXPECT_EQ(v->control().opBitmapHandle(), 0u);
     EXPECT_TRUE(w->txtKrName->text().isEmpty());
-    EXPECT_TRUE(w->strKrName.isEmpty());
+    EXPECT_TRUE(w->state().strKrName.isEmpty());
     EXPECT_EQ(w->List1->count(), 0);
     EXPECT_EQ(w->ListFaDate->count(), 0);
     EXPECT_EQ(w->Dir1->path(), folder);
-    EXPECT_EQ(w->strKrNameFile, nameFile);
+    EXPECT_EQ(w->state().strKrNameFile, nameFile);
     EXPECT_EQ(w->List2->count(), 3);
 
     // A name typed now belongs to no listed patient: patient 123 keeps its own.
@@ -160,13 +160,13 @@ TEST_F(Browse, TheNameBoxWritesTheNameFileWhenLeftAndNeverEmptiesIt)
     const auto w = loadWindow();
     commit(*w, "123");
     w->txtKrName->setText(QStringLiteral("山田　太郎"));
-    EXPECT_EQ(w->strKrName, QStringLiteral("山田　太郎"));
+    EXPECT_EQ(w->state().strKrName, QStringLiteral("山田　太郎"));
     EXPECT_EQ(readPatientName(nameFilePath(folder)), QStringLiteral("山田　花子")); // not before it is left
     leaveNameBox(*w);
     EXPECT_EQ(readPatientName(nameFilePath(folder)), QStringLiteral("山田　太郎"));
 
     w->txtKrName->clear();
-    EXPECT_TRUE(w->strKrName.isEmpty());
+    EXPECT_TRUE(w->state().strKrName.isEmpty());
     leaveNameBox(*w);
     commit(*w, "123");
     EXPECT_EQ(w->txtKrName->text(), QStringLiteral("山田　太郎"));
@@ -177,7 +177,7 @@ TEST_F(Browse, WithoutAListedFolderLeavingTheNameBoxWritesNothing)
     const auto w = makeWindow(); // not loaded: nothing listed
     w->txtKrName->setText(QStringLiteral("名前"));
     leaveNameBox(*w);
-    EXPECT_TRUE(w->strKrNameFile.isEmpty());
+    EXPECT_TRUE(w->state().strKrNameFile.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(nameFilePath(program)));
 }
 
@@ -207,17 +207,17 @@ TEST_F(Browse, ListsTheVisitsInOrderAndShowsTheLatest)
     EXPECT_FALSE(w->List1->isHidden());
     EXPECT_EQ(entries(w->List1), (QStringList{"2008/12/01", "2009/01/20", "2009/03/15"}));
     EXPECT_EQ(selected(w->List1), QStringLiteral("2009/03/15"));
-    EXPECT_EQ(w->strNowDate, QStringLiteral("2009/03/15"));
-    EXPECT_EQ(w->strOralDate, QStringLiteral("2009/03/15"));
-    EXPECT_EQ(w->strFaceDate, QStringLiteral("2009/03/15"));
-    EXPECT_EQ(w->intOralCount, 6);
-    EXPECT_EQ(w->strOralFile.size(), 6);
+    EXPECT_EQ(w->state().strNowDate, QStringLiteral("2009/03/15"));
+    EXPECT_EQ(w->state().strOralDate, QStringLiteral("2009/03/15"));
+    EXPECT_EQ(w->state().strFaceDate, QStringLiteral("2009/03/15"));
+    EXPECT_EQ(w->state().intOralCount, 6);
+    EXPECT_EQ(w->state().strOralFile.size(), 6);
     EXPECT_EQ(shownOral(*w), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(shownFace(*w), (std::vector<int>{0, 1}));
     EXPECT_FALSE(w->ListFaDate->isHidden());
     EXPECT_EQ(entries(w->ListFaDate), QStringList{"2009/03/15"});
     EXPECT_EQ(selected(w->ListFaDate), QStringLiteral("<none>")); // nothing selected after the rebuild
-    EXPECT_EQ(w->intFaceCount, 2);
+    EXPECT_EQ(w->state().intFaceCount, 2);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
@@ -228,8 +228,8 @@ TEST_F(Browse, ChoosingAnotherVisitShowsItsPicturesOnBothPanels)
     const auto w = loadWindow();
     commit(*w, "123");
     userSelects(w->List1, "2009/01/20");
-    EXPECT_EQ(w->strNowDate, QStringLiteral("2009/01/20"));
-    EXPECT_EQ(w->strOralDate, QStringLiteral("2009/01/20"));
+    EXPECT_EQ(w->state().strNowDate, QStringLiteral("2009/01/20"));
+    EXPECT_EQ(w->state().strOralDate, QStringLiteral("2009/01/20"));
     EXPECT_EQ(shownOral(*w), (std::vector<int>{0, 1}));
     EXPECT_EQ(w->ImgSam[1]->toolTipText(), folder + "/IMG_0003.jpg");
     EXPECT_EQ(shownFace(*w), (std::vector<int>{0}));
@@ -239,9 +239,9 @@ TEST_F(Browse, ChoosingAnotherVisitShowsItsPicturesOnBothPanels)
 
     userSelects(w->ListFaDate, "2009/03/15");
     EXPECT_EQ(shownFace(*w), (std::vector<int>{0, 1}));
-    EXPECT_EQ(w->strFaceDate, QStringLiteral("2009/03/15"));
-    EXPECT_EQ(w->strOralDate, QStringLiteral("2009/01/20"));
-    EXPECT_EQ(w->strNowDate, QStringLiteral("2009/03/15"));
+    EXPECT_EQ(w->state().strFaceDate, QStringLiteral("2009/03/15"));
+    EXPECT_EQ(w->state().strOralDate, QStringLiteral("2009/01/20"));
+    EXPECT_EQ(w->state().strNowDate, QStringLiteral("2009/03/15"));
 }
 
 TEST_F(Browse, ADateWithoutFacialPicturesHidesThatPanelAndKeepsItsListAsItWas)
@@ -254,7 +254,7 @@ TEST_F(Browse, ADateWithoutFacialPicturesHidesThatPanelAndKeepsItsListAsItWas)
     EXPECT_TRUE(shownFace(*w).empty());
     EXPECT_NE(w->ImgFace[0]->control().opBitmapHandle(), 0u); // hidden, not dropped
     EXPECT_EQ(selected(w->ListFaDate), QStringLiteral("2009/03/15"));
-    EXPECT_EQ(w->strFaceDate, QStringLiteral("2009/01/20"));
+    EXPECT_EQ(w->state().strFaceDate, QStringLiteral("2009/01/20"));
     EXPECT_EQ(w->ListFace->count(), 0);
 }
 
@@ -284,11 +284,11 @@ TEST_F(Browse, AFolderWithoutPicturesHidesTheListAndEveryThumbnail)
     EXPECT_TRUE(shownFace(*w).empty());
     EXPECT_NE(w->ImgSam[0]->control().opBitmapHandle(), 0u); // hidden, not dropped
     EXPECT_EQ(w->ListFaDate->count(), 0);
-    EXPECT_TRUE(w->strOralDate.isEmpty());
-    EXPECT_TRUE(w->strFaceDate.isEmpty());
+    EXPECT_TRUE(w->state().strOralDate.isEmpty());
+    EXPECT_TRUE(w->state().strFaceDate.isEmpty());
     EXPECT_EQ(w->txtKrName->text(), QStringLiteral("山田　花子"));
     EXPECT_EQ(w->txtKrNo->text(), QStringLiteral("00123"));
-    EXPECT_EQ(w->strKrNameFile, nameFilePath(faceOnly));
+    EXPECT_EQ(w->state().strKrNameFile, nameFilePath(faceOnly));
 }
 
 TEST_F(Browse, APatientWithoutAFaceFolderShowsAnEmptyVisibleFacialList)
@@ -324,7 +324,7 @@ TEST_P(BrowseLimit, AFolderOverTheLimitSaysSoOnceAfterTheLastPicture)
                            QDateTime(QDate(2009, 1, 1), QTime(9, 0)).addSecs(i));
     const auto w = loadWindow();
     commit(*w, "123");
-    EXPECT_EQ(w->intOralCount, std::min(count, 1201));
+    EXPECT_EQ(w->state().intOralCount, std::min(count, 1201));
     EXPECT_EQ(
         messages.texts(),
         count > 1200
@@ -485,13 +485,13 @@ TEST_F(Browse, ARightClickOnAFacialThumbnailOpensTheMenuForItsPicture)
     QTest::mouseClick(w->ImgFace[1], Qt::LeftButton);
     for (frmView *v : openViews())
         v->close();
-    EXPECT_TRUE(w->strPopupFile.isEmpty()); // the left button opens no menu
+    EXPECT_TRUE(w->state().strPopupFile.isEmpty()); // the left button opens no menu
     QTest::mouseClick(w->ImgFace[1], Qt::RightButton);
-    EXPECT_EQ(w->strPopupFile, folder + "/face/F_0002.jpg");
+    EXPECT_EQ(w->state().strPopupFile, folder + "/face/F_0002.jpg");
     EXPECT_TRUE(w->mnuPict->isVisible());
     w->mnuPict->hide();
     QTest::mouseClick(w->ImgSam[2], Qt::MiddleButton, Qt::ShiftModifier);
-    EXPECT_EQ(w->strPopupFile, folder + "/IMG_0006.jpg");
+    EXPECT_EQ(w->state().strPopupFile, folder + "/IMG_0006.jpg");
     w->mnuPict->hide();
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/UserMessages.h"
 #include "browse/PatientNumber.h"
 #include "store/StorePaths.h"
 #include "support/TestSupport.h"

@@ -313,7 +313,7 @@ TEST(ImagingSave, FileReplacedSinceLoadKeepsItsOwnPicture)
     ASSERT_TRUE(control.opLoadFile(path, 0, 0, 1));
     // Another program puts a different picture under the same name.
     const QByteArray other = test::encodeJpegWithExif(test::makeQuadrantImage(120, 80), kOldDate);
-    ASSERT_TRUE(writeFileAtomically(path, other).ok);
+    ASSERT_TRUE(writeFileAtomically(path, other).ok());
     control.opComment(2, kNewDate);
     ASSERT_TRUE(control.opSaveFile(path, kFormatJpegExif));
     EXPECT_EQ(test::jpegScanData(test::fileBytes(path)), test::jpegScanData(other));

@@ -73,7 +73,7 @@ TEST_F(ImportWindow, TheFacialTargetFilesIntoTheFaceFolderAndListsThePatientFold
     const auto w = loadWindow();
     w->show();
     QTest::mouseClick(w->cmdDrop, Qt::LeftButton);
-    EXPECT_FALSE(w->DropIsOral);
+    EXPECT_FALSE(w->shell().DropIsOral);
     EXPECT_EQ(w->lblDrop->text(), QStringLiteral("顔面"));
     ASSERT_EQ(w->List3->count(), 2);
     EXPECT_EQ(w->List3->item(0)->text(), QStringLiteral("ここに顔面画像ファイルを"));
@@ -91,7 +91,7 @@ TEST_F(ImportWindow, TheFacialTargetFilesIntoTheFaceFolderAndListsThePatientFold
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/IMG_1.jpg")));
 
     QTest::mouseClick(w->cmdDrop, Qt::LeftButton);
-    EXPECT_TRUE(w->DropIsOral);
+    EXPECT_TRUE(w->shell().DropIsOral);
     EXPECT_EQ(w->lblDrop->text(), QStringLiteral("口腔"));
     EXPECT_EQ(w->List3->item(0)->text(), QStringLiteral("ここに口腔画像ファイルを"));
 }

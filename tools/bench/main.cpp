@@ -144,7 +144,7 @@ void fillVisit(const BenchData &d, std::vector<ImagingControl> &controls)
     const QString date = QStringLiteral("2009/03/15");
     std::vector<QDateTime> dates(size_t(d.oral.size()), visitTime(0));
     const QStringList oral = visitPictures(d.oral, dates, int(d.oral.size()), date);
-    const PanelSetup oralSetup = oralPanelSetup(settings);
+    const PanelSetup oralSetup = panelSetup(PanelKind::Oral, settings.Jyunban, settings.PictSyori);
     MadeThumbnails made;
     const auto oralPictures = preparePanel(oral, oralSetup, &made);
     for (const PanelPicture &p : oralPictures)
@@ -153,7 +153,7 @@ void fillVisit(const BenchData &d, std::vector<ImagingControl> &controls)
 
     DatedPictures faceDates(listPictures(faceFolderForReading(d.patient)), settings.FileHizuke);
     const QStringList face = faceVisitPictures(faceDates, date);
-    const PanelSetup faceSetup = facePanelSetup(settings);
+    const PanelSetup faceSetup = panelSetup(PanelKind::Face, settings.FaceJyunban, settings.FacePictSyori);
     const auto facePictures = preparePanel(face, faceSetup, &made);
     for (const PanelPicture &p : facePictures)
         controls[size_t(7 + p.placement.position)].setImage(p.image);

@@ -4,68 +4,17 @@
 
 #include <QFileInfo>
 
+#include "platform/NumberText.h"
 #include "store/StorePaths.h"
 
 namespace tolvarine {
 
 namespace {
 
-bool isBlank(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-
-bool isDigit(QChar c)
-{
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
-// The text rebuilt in the C locale's notation ("-1.5e3"), or nullopt.
+// The number box's notation: blanks may follow the sign, an exponent is allowed.
 std::optional<QString> normalisedNumber(const QString &text)
 {
-    int i = 0;
-    const int n = int(text.size());
-    auto skipBlanks = [&] {
-        while (i < n && isBlank(text.at(i)))
-            ++i;
-    };
-    QString out;
-    skipBlanks();
-    if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
-        out += text.at(i++);
-        skipBlanks();
-    }
-    int digits = 0;
-    while (i < n && isDigit(text.at(i))) {
-        out += text.at(i++);
-        ++digits;
-    }
-    if (i < n && text.at(i) == QLatin1Char('.')) {
-        out += text.at(i++);
-        while (i < n && isDigit(text.at(i))) {
-            out += text.at(i++);
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return std::nullopt;
-    if (i < n && QStringLiteral("eEdD").contains(text.at(i))) {
-        out += QLatin1Char('e');
-        ++i;
-        if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
-            out += text.at(i++);
-        int exponentDigits = 0;
-        while (i < n && isDigit(text.at(i))) {
-            out += text.at(i++);
-            ++exponentDigits;
-        }
-        if (exponentDigits == 0)
-            return std::nullopt;
-    }
-    skipBlanks();
-    if (i != n)
-        return std::nullopt;
-    return out;
+    return decimalNumberText(text, {true, true});
 }
 
 } // namespace

@@ -72,6 +72,17 @@ Outcome readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes)
     return Outcome::done(path);
 }
 
+bool sameStoreName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool storeNameLess(const QString &a, const QString &b)
+{
+    const int folded = a.compare(b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a.compare(b, Qt::CaseSensitive) < 0;
+}
+
 QString resolveCaseInsensitive(const QString &path)
 {
     const QFileInfo info(path);
@@ -84,7 +95,7 @@ QString resolveCaseInsensitive(const QString &path)
     const QStringList entries =
         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString &entry : entries) {
-        if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
+        if (sameStoreName(entry, wanted))
             return dir.filePath(entry);
     }
     return {};

@@ -23,7 +23,12 @@ bool setModifiedTime(int fd, qint64 seconds, long nanoseconds = 0);
 Outcome readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes);
 
 // Names in the store are compared without regard to case, as on the platform the
-// stores come from. Returns the path of the existing entry whose name equals the
+// stores come from. Names that differ only in case are ordered by case, so that
+// sorting never depends on the order the folder was read in.
+bool sameStoreName(const QString &a, const QString &b);
+bool storeNameLess(const QString &a, const QString &b);
+
+// Names in the store are compared without regard to case. Returns the path of the existing entry whose name equals the
 // last component of path ignoring case (the exact name preferred), or an empty
 // string when there is none.
 QString resolveCaseInsensitive(const QString &path);

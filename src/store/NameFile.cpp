@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "platform/NumberText.h"
 #include "platform/TextCodec.h"
 
 namespace tolvarine {
@@ -12,11 +13,6 @@ namespace {
 constexpr qint64 kMaxNameFileBytes = 1024 * 1024;
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
-
-bool isBlank(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
 
 int lineEnd(const QString &text)
 {

@@ -198,6 +198,11 @@ void frmMain::createControls()
 void frmMain::placeControls(const MainLayout &l)
 {
     lblKrNo->setGeometry(toPixels(l.lblKrNo));
+    // The drive list reaches a little into the label's rectangle: the caption starts
+    // past it and is drawn above it, so that no character is cut.
+    const int overlap = l.Drive1.x() + l.Drive1.width() - l.lblKrNo.x();
+    lblKrNo->setIndent(overlap > 0 ? twipsToPixels(overlap, pixelDpi()) + 1 : 0);
+    lblKrNo->raise();
     txtKrNo->setGeometry(toPixels(l.txtKrNo));
     cmdKrNo->setGeometry(toPixels(l.cmdKrNo));
     lblKrName->setGeometry(toPixels(l.lblKrName));

@@ -234,11 +234,14 @@ void BrowseController::txtKrName_LostFocus()
     writePatientName(state_.strKrNameFile, state_.strKrName);
 }
 
-void BrowseController::readPatientNameFile()
+// The box always shows the name of the folder the name file belongs to: the one
+// the file holds, or nothing. Only a patient folder's own name file is ever
+// written, and never one that exists but cannot be read.
+void BrowseController::readPatientNameFile(const QString &folder)
 {
-    // A file that cannot be read leaves the box as it was; a missing one empties it.
-    if (const std::optional<QString> name = readPatientName(state_.strKrNameFile))
-        ui_.txtKrName->setText(*name);
+    const std::optional<QString> name = readPatientName(state_.strKrNameFile);
+    ui_.txtKrName->setText(name.value_or(QString()));
+    nameFileOpen_ = name.has_value() && isPatientFolder(folder);
 }
 
 // --- listing -------------------------------------------------------------------
@@ -256,7 +259,7 @@ void BrowseController::Dir1_Change()
     state_.strOralFile.clear();
     state_.datOralFile.clear();
     state_.strKrNameFile = nameFilePath(folder);
-    nameFileOpen_ = true;
+    nameFileOpen_ = false;
 
     DatedPictures pictures(listPictures(folder), settings_.FileHizuke);
     OralListing listing = scanOralPictures(pictures);
@@ -272,12 +275,13 @@ void BrowseController::Dir1_Change()
         state_.strOralDate.clear();
         state_.strFaceDate.clear();
         clearList(ui_.ListFaDate);
+        readPatientNameFile(folder);
         return;
     }
     const QString latest = latestDate(listing.dates);
     subShowOral(latest);
     subShowFace(latest);
-    readPatientNameFile();
+    readPatientNameFile(folder);
     if (const std::optional<QString> number = folderPatientNumber(folder))
         ui_.txtKrNo->setText(*number);
     ui_.List1->show();
@@ -309,6 +313,13 @@ void BrowseController::rebuildFaceDates()
     tellDatingFailures(facePictures(), listing.limitReached, faceLimitMessage());
     state_.intFaceCount = int16_t(listing.intFaceCount);
     setEntries(ui_.ListFaDate, listing.dates);
+    // The list shows the visit the facial panel shows, as a choice of the user's
+    // would; choosing it again still runs its handler.
+    if (const auto shown = ui_.ListFaDate->findItems(state_.strFaceDate, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        !shown.isEmpty()) {
+        const QSignalBlocker blocker(ui_.ListFaDate);
+        ui_.ListFaDate->setCurrentItem(shown.first());
+    }
     ui_.ListFaDate->show();
 }
 

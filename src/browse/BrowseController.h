@@ -90,7 +90,7 @@ class BrowseController : public QObject {
     void connectControls();
     void hidePanel(PanelKind kind, bool dropPictures);
     void showPanel(PanelKind kind, const std::vector<PanelPicture> &pictures);
-    void readPatientNameFile();
+    void readPatientNameFile(const QString &folder);
     void rebuildFaceDates();
     void selectFromCode(QListWidget *list, const QString &date, void (BrowseController::*handler)());
     DatedPictures &facePictures();

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <QDir>
 #include <QFileInfo>
 
 #include "platform/NumberText.h"
@@ -18,6 +19,24 @@ std::optional<QString> normalisedNumber(const QString &text)
 }
 
 } // namespace
+
+QString halfWidthNumber(const QString &typed)
+{
+    constexpr char16_t kIdeographicSpace = u'\u3000';
+    QString text = typed;
+    // The input method's stray blanks around the number are no part of it.
+    while (text.startsWith(QChar(kIdeographicSpace)))
+        text.remove(0, 1);
+    while (text.endsWith(QChar(kIdeographicSpace)))
+        text.chop(1);
+    for (QChar &c : text) {
+        if (c >= QChar(u'０') && c <= QChar(u'９'))
+            c = QChar(u'0' + (c.unicode() - u'０'));
+        else if (c == QChar(kIdeographicSpace))
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
 
 bool isNumericText(const QString &text)
 {
@@ -46,8 +65,22 @@ std::optional<QString> folderPatientNumber(const QString &folder)
     return last;
 }
 
-PatientLookupResult lookUpPatient(const QString &typed, const QString &pictFolda)
+bool isPatientFolder(const QString &folder)
 {
+    const QFileInfo info(QDir::cleanPath(folder));
+    const QString name = info.fileName();
+    if (name.size() != kPatientNumberLength)
+        return false;
+    for (const QChar c : name) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return QFileInfo(info.path()).fileName() == name.left(kGroupLength);
+}
+
+PatientLookupResult lookUpPatient(const QString &typedAsIs, const QString &pictFolda)
+{
+    const QString typed = halfWidthNumber(typedAsIs);
     PatientLookupResult result;
     if (!isNumericText(typed)) {
         result.outcome = PatientLookup::NotNumeric;

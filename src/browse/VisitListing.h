@@ -15,8 +15,6 @@ namespace tolvarine {
 // Slots of the intraoral scan (0 to 1200) and the facial date scan's count.
 constexpr int kOralSlots = 1201;
 constexpr int kFaceScanLimit = 751;
-// A list holding more dates than this takes no further picture.
-constexpr int kDateListFull = 148;
 
 // The pictures of one folder, in store order, dated when first needed. Dating runs
 // in parallel batches ahead of the reader, but never beyond the horizon the reader
@@ -61,8 +59,7 @@ struct OralListing {
     bool limitReached = false; // ended at the 1201st picture; the user is told
 };
 
-// Takes at most 1201 pictures and ends after the 1201st; ends silently at a
-// picture met while 149 dates are listed (that picture not taken).
+// Takes at most 1201 pictures and ends after the 1201st; lists every visit date.
 OralListing scanOralPictures(DatedPictures &pictures);
 
 struct FaceDateListing {

@@ -56,6 +56,12 @@ class Browse : public test::BrowseWindow {
 
 // --- patient number ------------------------------------------------------------
 
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 TEST_F(Browse, TypedAndPaddedNumbersListTheSameFolderAgainEachTime)
 {
     const QString folder = makePatient123();
@@ -181,20 +187,81 @@ TEST_F(Browse, WithoutAListedFolderLeavingTheNameBoxWritesNothing)
     EXPECT_FALSE(QFileInfo::exists(nameFilePath(program)));
 }
 
-TEST_F(Browse, AMissingNameFileEmptiesTheBoxAndAnUnreadableOneLeavesIt)
+TEST_F(Browse, AMissingOrUnreadableNameFileEmptiesTheBoxAndAnUnreadableOneIsKept)
 {
     const QString other = patient("00456");
     picture(other, "a.jpg", QDate(2010, 1, 1));
     const QString third = patient("00789");
     picture(third, "a.jpg", QDate(2010, 1, 1));
-    box.write(QStringLiteral("pictures/007/00789/krname.txt"), QByteArray("\x81", 1)); // no valid text
+    const QByteArray garbled("\x81", 1); // no valid text
+    box.write(QStringLiteral("pictures/007/00789/krname.txt"), garbled);
     makePatient123();
     const auto w = loadWindow();
     commit(*w, "123");
     commit(*w, "789");
+    EXPECT_TRUE(w->txtKrName->text().isEmpty());
+    w->txtKrName->setText(QStringLiteral("別人"));
+    leaveNameBox(*w);
+    EXPECT_EQ(bytesOf(third + "/krname.txt"), garbled);
+    commit(*w, "456");
+    EXPECT_TRUE(w->txtKrName->text().isEmpty());
+}
+
+// A name shown for one patient never lands in another patient's name file.
+TEST_F(Browse, ANameNeverLandsInAnotherPatientsNameFile)
+{
+    const QString first = makePatient123();
+    const QByteArray firstFile = bytesOf(nameFilePath(first));
+    const QString empty = patient("00456"); // a folder without pictures
+    const auto w = loadWindow();
+    // Typed before any patient was listed: the picture folder itself is listed.
+    w->txtKrName->setText(QStringLiteral("先に入力"));
+    leaveNameBox(*w);
+    EXPECT_FALSE(QFileInfo::exists(nameFilePath(pictures)));
+
+    commit(*w, "123");
     EXPECT_EQ(w->txtKrName->text(), QStringLiteral("山田　花子"));
     commit(*w, "456");
     EXPECT_TRUE(w->txtKrName->text().isEmpty());
+    EXPECT_EQ(w->state().strKrNameFile, nameFilePath(empty));
+    leaveNameBox(*w);
+    EXPECT_FALSE(QFileInfo::exists(nameFilePath(empty)));
+    EXPECT_EQ(bytesOf(nameFilePath(first)), firstFile);
+
+    // The empty patient's own name is written where it belongs.
+    w->txtKrName->setText(QStringLiteral("佐藤　一郎"));
+    leaveNameBox(*w);
+    EXPECT_EQ(readPatientName(nameFilePath(empty)), QStringLiteral("佐藤　一郎"));
+    EXPECT_EQ(bytesOf(nameFilePath(first)), firstFile);
+}
+
+TEST_F(Browse, FullWidthDigitsFindThePatient)
+{
+    const QString folder = makePatient123();
+    const auto w = loadWindow();
+    for (const char *typed : {"１２３", "　１２３", "12３"}) {
+        ASSERT_TRUE(w->Dir1->setPath(pictures));
+        commit(*w, QString::fromUtf8(typed));
+        EXPECT_EQ(w->Dir1->path(), folder) << typed;
+        EXPECT_EQ(w->txtKrNo->text(), QStringLiteral("00123")) << typed;
+    }
+    EXPECT_TRUE(messages.texts().isEmpty());
+    commit(*w, QStringLiteral("１２a"));
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("数値を入力して下さい")});
+}
+
+TEST_F(Browse, EveryVisitIsListedAndTheNewestShown)
+{
+    const QString folder = patient("00007");
+    for (int i = 0; i < 150; ++i)
+        picture(folder, QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QChar('0')), QDate(2000, 1, 1).addDays(i));
+    const auto w = loadWindow();
+    commit(*w, "7");
+    EXPECT_EQ(w->List1->count(), 150);
+    const QString newest = QDate(2000, 1, 1).addDays(149).toString(QStringLiteral("yyyy/MM/dd"));
+    EXPECT_EQ(selected(w->List1), newest);
+    EXPECT_EQ(w->state().strOralDate, newest);
+    EXPECT_EQ(w->ImgSam[0]->toolTipText(), folder + "/IMG_0149.jpg");
 }
 
 // --- listing -------------------------------------------------------------------
@@ -216,7 +283,7 @@ TEST_F(Browse, ListsTheVisitsInOrderAndShowsTheLatest)
     EXPECT_EQ(shownFace(*w), (std::vector<int>{0, 1}));
     EXPECT_FALSE(w->ListFaDate->isHidden());
     EXPECT_EQ(entries(w->ListFaDate), QStringList{"2009/03/15"});
-    EXPECT_EQ(selected(w->ListFaDate), QStringLiteral("<none>")); // nothing selected after the rebuild
+    EXPECT_EQ(selected(w->ListFaDate), QStringLiteral("2009/03/15")); // the visit the panel shows
     EXPECT_EQ(w->state().intFaceCount, 2);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
@@ -286,7 +353,7 @@ TEST_F(Browse, AFolderWithoutPicturesHidesTheListAndEveryThumbnail)
     EXPECT_EQ(w->ListFaDate->count(), 0);
     EXPECT_TRUE(w->state().strOralDate.isEmpty());
     EXPECT_TRUE(w->state().strFaceDate.isEmpty());
-    EXPECT_EQ(w->txtKrName->text(), QStringLiteral("山田　花子"));
+    EXPECT_TRUE(w->txtKrName->text().isEmpty()); // the folder listed has no name file
     EXPECT_EQ(w->txtKrNo->text(), QStringLiteral("00123"));
     EXPECT_EQ(w->state().strKrNameFile, nameFilePath(faceOnly));
 }

@@ -6,6 +6,7 @@
 #include "app/UserMessages.h"
 #include "browse/VisitListing.h"
 #include "store/StoreFiles.h"
+#include "store/StoreNames.h"
 #include "support/TestSupport.h"
 
 namespace tolvarine {
@@ -108,22 +109,19 @@ INSTANTIATE_TEST_SUITE_P(Counts, OralLimit,
                          ::testing::Values(LimitCase{1200, 1200, 0}, LimitCase{1201, 1201, 1},
                                            LimitCase{1300, 1201, 1}));
 
-TEST(OralScan, EndsSilentlyAtAPictureMetWhile149DatesAreListed)
+TEST(OralScan, ListsEveryVisitDateHoweverMany)
 {
     Sandbox box;
-    // A 150th day, or a picture of a day listed already: either ends the scan uncounted.
-    touchPictures(box, "new", 150, false);
-    touchPictures(box, "again", 149, false);
-    test::touchPicture(box.file("again/p9999.jpg"), day(2000, 1, 1));
-    for (const char *folder : {"new", "again"}) {
-        DatedPictures pictures(listPictures(box.file(folder)), 1);
-        MessageRecorder messages;
-        const OralListing listing = scanOral(pictures);
-        EXPECT_EQ(listing.intOralCount, 149) << folder;
-        EXPECT_EQ(listing.dates.size(), 149) << folder;
-        EXPECT_EQ(listing.strOralFile.last(), box.file(QStringLiteral("%1/p0148.jpg").arg(folder)));
-        EXPECT_TRUE(messages.texts().isEmpty());
-    }
+    // Camera names count up: the newest visit comes last in name order.
+    touchPictures(box, "p", 200, false);
+    DatedPictures pictures(listPictures(box.file("p")), 1);
+    MessageRecorder messages;
+    const OralListing listing = scanOral(pictures);
+    EXPECT_EQ(listing.intOralCount, 200);
+    EXPECT_EQ(listing.dates.size(), 200);
+    EXPECT_EQ(listing.strOralFile.last(), box.file("p/p0199.jpg"));
+    EXPECT_EQ(latestDate(listing.dates), visitDateText(pictures.take(199, 200)));
+    EXPECT_TRUE(messages.texts().isEmpty());
 }
 
 TEST(FaceScan, StopsAfterThe751stWithItsMessage)
@@ -142,14 +140,14 @@ TEST(FaceScan, StopsAfterThe751stWithItsMessage)
     }
 }
 
-TEST(FaceScan, KeepsTheDateLimitToo)
+TEST(FaceScan, ListsEveryVisitDateToo)
 {
     Sandbox box;
     DatedPictures pictures(touchPictures(box, "f", 200, false), 1);
     MessageRecorder messages;
     const FaceDateListing listing = scanFace(pictures);
-    EXPECT_EQ(listing.dates.size(), 149);
-    EXPECT_EQ(listing.intFaceCount, 149);
+    EXPECT_EQ(listing.dates.size(), 200);
+    EXPECT_EQ(listing.intFaceCount, 200);
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 

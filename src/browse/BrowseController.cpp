@@ -397,23 +397,27 @@ void BrowseController::hidePanel(PanelKind kind, bool dropPictures)
     }
 }
 
-void BrowseController::showPanel(PanelKind kind, const std::vector<PanelPicture> &pictures)
+std::vector<PanelPicture> BrowseController::showPanel(PanelKind kind, PanelPreparation &preparation)
 {
     auto viewAt = [&](int position) -> ImagingView * {
         return kind == PanelKind::Oral ? ui_.ImgSam[size_t(position)] : ui_.ImgFace[size_t(position)];
     };
-    // In entry order, so that of two pictures named for one position the later stays.
-    for (const PanelPicture &p : pictures) {
+    // In entry order, each as soon as it is ready, so that of two pictures named for
+    // one position the later stays. Painted at once: the rest may still take a while.
+    std::vector<PanelPicture> pictures;
+    for (int i = 0; i < preparation.count(); ++i) {
+        PanelPicture p = preparation.take(i);
         ImagingView *view = viewAt(p.placement.position);
         if (p.image.isNull())
             view->control().setOpBitmapHandle(0);
         else
             view->control().setImage(p.image);
         view->setToolTipText(p.picture);
-        view->refresh();
+        view->show();
+        view->repaint();
+        pictures.push_back(std::move(p));
     }
-    for (const PanelPicture &p : pictures)
-        viewAt(p.placement.position)->show();
+    return pictures;
 }
 
 void BrowseController::subShowOral(const QString &date)
@@ -425,8 +429,8 @@ void BrowseController::subShowOral(const QString &date)
     setPathEntries(ui_.List2, entries);
     state_.List2 = entriesOf(ui_.List2);
     const PanelSetup setup = panelSetup(PanelKind::Oral, settings_.Jyunban, settings_.PictSyori);
-    const std::vector<PanelPicture> pictures = preparePanel(entries, setup, &made_);
-    showPanel(PanelKind::Oral, pictures);
+    PanelPreparation preparation(entries, setup, &made_);
+    const std::vector<PanelPicture> pictures = showPanel(PanelKind::Oral, preparation);
     saveMissingThumbnails(pictures, setup, &made_);
     if (!state_.blnOralListBusy)
         selectFromCode(ui_.List1, date, &BrowseController::List1_Click);
@@ -450,8 +454,8 @@ void BrowseController::subShowFace(const QString &date)
     const WaitCursor wait;
     hidePanel(PanelKind::Face, true);
     const PanelSetup setup = panelSetup(PanelKind::Face, settings_.FaceJyunban, settings_.FacePictSyori);
-    const std::vector<PanelPicture> pictures = preparePanel(entries, setup, &made_);
-    showPanel(PanelKind::Face, pictures);
+    PanelPreparation preparation(entries, setup, &made_);
+    const std::vector<PanelPicture> pictures = showPanel(PanelKind::Face, preparation);
     saveMissingThumbnails(pictures, setup, &made_);
     if (!state_.blnFaceListBusy)
         selectFromCode(ui_.ListFaDate, date, &BrowseController::ListFaDate_Click);

@@ -89,7 +89,7 @@ class BrowseController : public QObject {
 
     void connectControls();
     void hidePanel(PanelKind kind, bool dropPictures);
-    void showPanel(PanelKind kind, const std::vector<PanelPicture> &pictures);
+    std::vector<PanelPicture> showPanel(PanelKind kind, PanelPreparation &preparation);
     void readPatientNameFile(const QString &folder);
     void rebuildFaceDates();
     void selectFromCode(QListWidget *list, const QString &date, void (BrowseController::*handler)());

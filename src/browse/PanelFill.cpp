@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QSet>
+#include <QFuture>
 #include <QtConcurrent/QtConcurrentMap>
 
 #include "imaging/ImagingControl.h"
@@ -91,23 +92,54 @@ bool turnByCode(ImagingControl &control, PanelKind kind, int16_t code)
     }
 }
 
+struct PanelPreparation::Jobs {
+    PanelSetup setup;
+    const MadeThumbnails *made = nullptr;
+    QList<Job> list;
+    QFuture<PanelPicture> running;
+};
+
+PanelPreparation::PanelPreparation(const QStringList &entries, const PanelSetup &setup,
+                                   const MadeThumbnails *made)
+    : jobs_(std::make_unique<Jobs>())
+{
+    jobs_->setup = setup;
+    jobs_->made = made;
+    for (const Placement &p : placeVisit(setup.order, int(entries.size()), setup.maxCount()))
+        jobs_->list << Job{p, entries.at(p.index)};
+    // The pool takes the jobs in entry order, so the first picture is ready after
+    // about one picture's time, whatever the rest costs.
+    Jobs *jobs = jobs_.get();
+    jobs_->running = QtConcurrent::mapped(jobs_->list, [jobs](const Job &job) {
+        return prepareOne(job, jobs->setup, jobs->made);
+    });
+}
+
+PanelPreparation::~PanelPreparation()
+{
+    jobs_->running.waitForFinished();
+}
+
+int PanelPreparation::count() const
+{
+    return int(jobs_->list.size());
+}
+
+PanelPicture PanelPreparation::take(int i)
+{
+    return jobs_->running.resultAt(i);
+}
+
+std::vector<PanelPicture> PanelPreparation::takeAll()
+{
+    const QList<PanelPicture> done = jobs_->running.results();
+    return {done.begin(), done.end()};
+}
+
 std::vector<PanelPicture> preparePanel(const QStringList &entries, const PanelSetup &setup,
                                        MadeThumbnails *made)
 {
-    QList<Job> jobs;
-    for (const Placement &p : placeVisit(setup.order, int(entries.size()), setup.maxCount()))
-        jobs << Job{p, entries.at(p.index)};
-    const MadeThumbnails *known = made;
-    auto work = [&setup, known](const Job &job) { return prepareOne(job, setup, known); };
-    std::vector<PanelPicture> pictures;
-    if (jobs.size() < 2) {
-        for (const Job &job : std::as_const(jobs))
-            pictures.push_back(work(job));
-        return pictures;
-    }
-    const QList<PanelPicture> done = QtConcurrent::blockingMapped<QList<PanelPicture>>(jobs, work);
-    pictures.assign(done.begin(), done.end());
-    return pictures;
+    return PanelPreparation(entries, setup, made).takeAll();
 }
 
 int saveMissingThumbnails(const std::vector<PanelPicture> &pictures, const PanelSetup &setup,

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <QHash>
@@ -56,6 +57,28 @@ struct PanelPicture {
 // kept (a read-only folder), so that the nested fills of the same operation do
 // not decode the same pictures again. Keyed by picture, panel and code.
 using MadeThumbnails = QHash<QString, QImage>;
+
+// The pictures of a visit being loaded or made in parallel, one job per picture,
+// each with an imaging control of its own (see preparePanel). They can be taken in
+// entry order as each becomes ready, so that the window shows the first ones while
+// the others are still being made. Destroying it waits for the jobs still running.
+class PanelPreparation {
+  public:
+    PanelPreparation(const QStringList &entries, const PanelSetup &setup, const MadeThumbnails *made = nullptr);
+    ~PanelPreparation();
+    PanelPreparation(const PanelPreparation &) = delete;
+    PanelPreparation &operator=(const PanelPreparation &) = delete;
+
+    int count() const;
+    // Picture i of the fill, once it is ready.
+    PanelPicture take(int i);
+    // Every picture, in entry order.
+    std::vector<PanelPicture> takeAll();
+
+  private:
+    struct Jobs;
+    std::unique_ptr<Jobs> jobs_;
+};
 
 // Loads or makes the pictures of a visit (its entries in order) for their
 // positions: the thumbnail file when it exists and decodes, else the picture,

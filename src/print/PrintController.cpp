@@ -60,6 +60,18 @@ PrintController::PrintController(PrintContext context)
 {
 }
 
+PrintController::~PrintController() = default;
+
+QPrinter &PrintController::printer()
+{
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer_->setDocName(applicationTitle());
+        highestDpi_ = printer_->resolution();
+    }
+    return *printer_;
+}
+
 void PrintController::mnuFilePrint_Click()
 {
     if (dialog_)
@@ -107,9 +119,8 @@ SheetSource PrintController::sheetSource(SheetKind kind, const PrintRequest &req
 void PrintController::setQuality(QPrinter &printer) const
 {
     // Only the marker's presence counts, never its content.
-    if (QFileInfo::exists(joinPath(c_.programFolder, kHighQualityMarker)))
-        return; // the printer was made at its highest resolution
-    printer.setResolution(std::min(kNormalDpi, printer.resolution()));
+    const bool high = QFileInfo::exists(joinPath(c_.programFolder, kHighQualityMarker));
+    printer.setResolution(high ? highestDpi_ : std::min(kNormalDpi, highestDpi_));
 }
 
 void PrintController::printWithPointer(QPrinter &printer, const SheetSource &source) const
@@ -126,24 +137,20 @@ void PrintController::printWithPointer(QPrinter &printer, const SheetSource &sou
 
 void PrintController::printRequested(SheetKind kind)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(applicationTitle());
     // Cancelling the system dialog ends printing without a word.
-    if (!chooser_ || !chooser_(printer, dialogParent()))
+    if (!chooser_ || !chooser_(printer(), dialogParent()))
         return;
-    setQuality(printer);
-    printWithPointer(printer, sheetSource(kind, c_.request));
+    setQuality(printer());
+    printWithPointer(printer(), sheetSource(kind, c_.request));
 }
 
 void PrintController::previewSheet(const PrintRequest &request)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(applicationTitle());
-    setQuality(printer);
+    setQuality(printer());
     const SheetSource source =
         sheetSource(request.intPrintLarge != 0 ? SheetKind::Large : SheetKind::Normal, request);
     if (previewer_)
-        previewer_(printer, dialogParent(),
+        previewer_(printer(), dialogParent(),
                    [this, &source](QPrinter *target) { printWithPointer(*target, source); });
 }
 

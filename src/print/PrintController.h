@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QPointer>
 #include <QString>
@@ -34,6 +35,9 @@ struct PrintContext {
 class PrintController {
   public:
     explicit PrintController(PrintContext context);
+    ~PrintController();
+    PrintController(const PrintController &) = delete;
+    PrintController &operator=(const PrintController &) = delete;
 
     void mnuFilePrint_Click();
     void subPrintNormal();
@@ -57,6 +61,8 @@ class PrintController {
   private:
     void printRequested(SheetKind kind);
     SheetSource sheetSource(SheetKind kind, const PrintRequest &request) const;
+    // The printer of the whole run, so that the printer dialog offers the last choice again.
+    QPrinter &printer();
     void setQuality(QPrinter &printer) const;
     // Prints with the hourglass up; a failure is shown once the pointer is back.
     void printWithPointer(QPrinter &printer, const SheetSource &source) const;
@@ -67,6 +73,8 @@ class PrintController {
     DialogRunner runner_;
     PreviewShower previewer_;
     QPointer<frmPrint> dialog_;
+    std::unique_ptr<QPrinter> printer_;
+    int highestDpi_ = 0;
 };
 
 // The print error box's text: "ｴﾗｰ: '" number "' - " description ".".

@@ -3,9 +3,12 @@
 #include <QApplication>
 #include <QFile>
 #include <QFontMetricsF>
+#include <QLineEdit>
 #include <QPaintEngine>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTextItem>
 
@@ -14,6 +17,7 @@
 #include "platform/Twips.h"
 #include "print/PrintController.h"
 #include "print/SheetPrint.h"
+#include "print/frmPrint.h"
 #include "support/TestSupport.h"
 
 namespace tolvarine {
@@ -270,12 +274,23 @@ TEST_P(SheetPdf, IsACompleteSheetWithItsFontEmbedded)
         box.write(QStringLiteral("PrintQHigh.txt"), "");
     const QString pdf = box.file(QStringLiteral("sheet.pdf"));
     test::MessageRecorder messages;
-    controller(pdf)->subPrintNormal();
+    // From the menu through the dialog, as the user prints.
+    request = {};
+    browse.strKrName = QStringLiteral("山田 花子");
+    const auto printing = controller(pdf);
+    printing->setDialogRunner([](frmPrint &dialog) {
+        dialog.txtKrNo->setText(QStringLiteral("00123"));
+        dialog.txtDate->setText(QStringLiteral("平成21年3月5日"));
+        dialog.txtSetumei->setPlainText(QStringLiteral("初診\n二行目"));
+        dialog.cmdOK->click();
+    });
+    printing->mnuFilePrint_Click();
     ASSERT_TRUE(messages.messages().empty()) << messages.texts().join(u'\n').toStdString();
+    EXPECT_EQ(request.strPrintName, QStringLiteral("山田 花子 様"));
 
     const QString text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    for (const QString &line : {request.strPrintNo, request.strPrintName, request.strPrintDate,
-                                shell.ClinicName, QStringLiteral("二行目")})
+    for (const QString &line : {QStringLiteral("No.00123"), QStringLiteral("山田 花子 様"),
+                                QStringLiteral("平成21年3月5日"), shell.ClinicName, QStringLiteral("二行目")})
         EXPECT_TRUE(text.contains(line)) << line.toStdString() << " not in:\n" << text.toStdString();
     const QString fonts = run(QStringLiteral("pdffonts"), {pdf});
     const QStringList fontLines = fonts.split(u'\n', Qt::SkipEmptyParts).mid(2);
@@ -299,6 +314,34 @@ INSTANTIATE_TEST_SUITE_P(Quality, SheetPdf,
                          ::testing::Values(PdfCase{"Normal600Dpi", false, 958},
                                            PdfCase{"MarkerHighResolution", true, 1917}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(SheetRender, PreviewRendersWhatPrintingPrints)
+{
+    for (const char *tool : {"pdftotext", "pdfimages"})
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            GTEST_SKIP() << tool << " is not installed";
+    request.intPrintLarge = 1;
+    const QString printed = box.file(QStringLiteral("printed.pdf"));
+    const QString previewed = box.file(QStringLiteral("previewed.pdf"));
+    controller(printed)->subPrintLarge();
+    const auto printing = controller(QString());
+    printing->setPreviewShower([&previewed](QPrinter &printer, QWidget *, const auto &paint) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(previewed);
+        paint(&printer);
+    });
+    printing->previewSheet(request);
+    const auto text = [](const QString &pdf) {
+        return run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    };
+    const auto images = [](const QString &pdf) {
+        return run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    };
+    EXPECT_TRUE(text(printed).contains(shell.ClinicName));
+    EXPECT_EQ(text(previewed), text(printed));
+    EXPECT_EQ(images(previewed).count(u'\n'), 12 + 2);
+    EXPECT_EQ(images(previewed), images(printed));
+}
 
 } // namespace
 } // namespace tolvarine

@@ -240,6 +240,15 @@ INSTANTIATE_TEST_SUITE_P(Pictures, PrintFailure,
                                            FailureCase{"NotAPicture", false, "ｴﾗｰ: '481' - "}),
                          [](const auto &info) { return std::string(info.param.name); });
 
+TEST_F(SheetRender, PrinterThatCannotStartIsAPrinterError)
+{
+    test::MessageRecorder messages;
+    const QString pdf = box.file(QStringLiteral("no such folder/sheet.pdf"));
+    controller(pdf)->subPrintNormal();
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("ｴﾗｰ: '482' - Printer error: %1.").arg(pdf)});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(SheetRender, CancelledPrinterDialogPrintsNothingAndSaysNothing)
 {
     test::MessageRecorder messages;

@@ -20,6 +20,7 @@
 #include "browse/VisitListing.h"
 #include "imaging/ImagingControl.h"
 #include "platform/Twips.h"
+#include "PrintBench.h"
 #include "sampledata/SamplePictures.h"
 #include "store/StoreFiles.h"
 #include "store/StorePaths.h"
@@ -56,6 +57,9 @@ const char kHelp[] =
     "                      leading metadata, so picture size hardly matters)\n"
     "  view_fit            one 24 MP picture loaded whole and fitted to an 8000-twip-wide\n"
     "                      view at 96 dpi (533 pixels), as the viewer loads it\n"
+    "  print_sheet         the normal print sheet of the 7 + 5 pictures rendered to a PDF\n"
+    "                      at 600 dpi (no dialog); print_sheet_floor: the same files decoded\n"
+    "                      by libjpeg-turbo at the sheet's scale on all cores; then the ratio\n"
     "  fill_first_naive    with --naive: fill_first decoding every picture whole on one thread\n"
     "\n"
     "Options:\n"
@@ -211,13 +215,14 @@ double median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
-void report(const char *task, const std::vector<double> &ms, const char *note = nullptr)
+double report(const char *task, const std::vector<double> &ms, const char *note = nullptr)
 {
     std::printf("{\"task\": \"%s\", \"median_ms\": %.1f, \"runs\": %d", task, median(ms), int(ms.size()));
     if (note)
         std::printf(", \"note\": \"%s\"", note);
     std::printf("}\n");
     std::fflush(stdout);
+    return median(ms);
 }
 
 std::vector<double> time(int runs, const std::function<void()> &before, const std::function<void()> &work)
@@ -319,6 +324,9 @@ int main(int argc, char **argv)
                                       0);
                 }),
            "6000x4000 loaded whole, resized to 533 wide");
+    bench::benchPrintSheet(
+        d.oral, d.face, runs, [](int n, auto &before, auto &work) { return time(n, before, work); },
+        [](const char *task, auto &ms, const char *note) { return report(task, ms, note); });
     if (parser.isSet(naive))
         report("fill_first_naive",
                time(

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFont>
@@ -25,6 +26,7 @@
 #include "browse/BrowseController.h"
 #include "import/DropList.h"
 #include "import/ImportController.h"
+#include "print/PrintController.h"
 #include "imaging/ImagingView.h"
 #include "platform/DriveList.h"
 #include "platform/FolderList.h"
@@ -103,6 +105,9 @@ void frmMain::createControllers()
                     Dir1,
                     [browse](const QString &folder) { browse->listFolder(folder); }},
         shell_, settings_);
+    print_ = std::make_unique<PrintController>(PrintContext{this, txtKrNo, settings_, shell_, state_, printRequest_,
+                                                            [this] { return programFolder_; }});
+    connect(mnuFilePrint, &QAction::triggered, this, &frmMain::mnuFilePrint_Click);
 }
 
 void frmMain::setSettingsStore(QSettings *store)
@@ -395,6 +400,10 @@ void frmMain::List3_OLEDragDrop(const QStringList &files) { import_->List3_OLEDr
 void frmMain::cmdDrop_Click() { import_->cmdDrop_Click(); }
 void frmMain::cmdExplorer_Click() { import_->cmdExplorer_Click(); }
 void frmMain::mnuEditSamnail_Click() { import_->mnuEditSamnail_Click(); }
+
+void frmMain::mnuFilePrint_Click() { print_->mnuFilePrint_Click(); }
+void frmMain::subPrintNormal() { print_->subPrintNormal(); }
+void frmMain::subPrintLarge() { print_->subPrintLarge(); }
 
 void frmMain::mnuFileExit_Click()
 {

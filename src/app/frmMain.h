@@ -31,6 +31,7 @@ namespace tolvarine {
 class BrowseController;
 class DropList;
 class ImportController;
+class PrintController;
 class DriveList;
 class FolderList;
 class ImagingView;
@@ -68,6 +69,7 @@ public:
     BrowseState &state() { return state_; }
     PrintRequest &printRequest() { return printRequest_; }
     BrowseController &browse() { return *browse_; }
+    PrintController &printing() { return *print_; }
     // The per-user store, for the windows that keep their place in it.
     QSettings &settingsStore();
     QString programFolder() const { return programFolder_; }
@@ -113,6 +115,9 @@ public:
     QString funOralFileName(int16_t intPictNo) const;
     QString funFaceFileName(int16_t intPictNo) const;
 
+    void mnuFilePrint_Click();
+    void subPrintNormal();
+    void subPrintLarge();
     void mnuFileExit_Click();
 
     void List3_OLEDragDrop(const QStringList &files);
@@ -206,6 +211,7 @@ private:
     // Declared after the state they work on, so that they go first.
     std::unique_ptr<BrowseController> browse_;
     std::unique_ptr<ImportController> import_;
+    std::unique_ptr<PrintController> print_;
 };
 
 } // namespace tolvarine

@@ -111,15 +111,15 @@ SheetSource PrintController::sheetSource(SheetKind kind, const PrintRequest &req
     source.clinicName = c_.shell.ClinicName;
     source.oralPictures = c_.browse.List2;
     source.facePictures = c_.browse.ListFace;
-    source.oral = oralPanelSetup(c_.settings);
-    source.face = facePanelSetup(c_.settings);
+    source.oral = panelSetup(PanelKind::Oral, c_.settings.Jyunban, c_.settings.PictSyori);
+    source.face = panelSetup(PanelKind::Face, c_.settings.FaceJyunban, c_.settings.FacePictSyori);
     return source;
 }
 
 void PrintController::setQuality(QPrinter &printer) const
 {
     // Only the marker's presence counts, never its content.
-    const bool high = QFileInfo::exists(joinPath(c_.programFolder, kHighQualityMarker));
+    const bool high = QFileInfo::exists(joinPath(c_.programFolder ? c_.programFolder() : QString(), kHighQualityMarker));
     printer.setResolution(high ? highestDpi_ : std::min(kNormalDpi, highestDpi_));
 }
 

@@ -27,7 +27,7 @@ struct PrintContext {
     const ShellState &shell;
     const BrowseState &browse;
     PrintRequest &request;
-    QString programFolder; // where "PrintQHigh.txt" is looked for
+    std::function<QString()> programFolder; // where "PrintQHigh.txt" is looked for
 };
 
 // The print menu entry, the print dialog and the two print routines of the main

@@ -1,5 +1,7 @@
 #include "print/SheetPrint.h"
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -52,19 +54,32 @@ Outcome loadFailure(const QString &path, const QString &decoderError)
     return Outcome::failed(Status::Damaged, decoderError);
 }
 
+// A photograph gains nothing on paper beyond this; a printer working finer still
+// gets the picture at this resolution, scaled by the painter, which keeps a high
+// quality sheet of twelve pictures a file that can be sent.
+constexpr double kMostPicturePpi = 600.0;
+
+QSize atPictureResolution(QSize size, double dpi)
+{
+    if (dpi <= kMostPicturePpi)
+        return size;
+    const double scale = kMostPicturePpi / dpi;
+    return QSize(std::max(1, int(size.width() * scale + 0.5)), std::max(1, int(size.height() * scale + 0.5)));
+}
+
 Loaded loadForSheet(const LoadJob &job, const SheetGeometry &geometry)
 {
     ImagingControl control;
     // Before any turn the picture's width is the box's side: a quarter turn puts
     // it down the page, where the box is the fixed side too.
-    const int across = twipsToPixels(pictureBoxTwips(geometry.kind), geometry.dpi);
+    const int across = twipsToPixels(pictureBoxTwips(geometry.kind), std::min(geometry.dpi, kMostPicturePpi));
     if (!control.opLoadFile(job.path, 0, 0, 1, QSize(across, 0)))
         return {loadFailure(job.path, control.lastError()), {}, {}};
     const QSize stored = control.storedSize();
     const SheetPlace place = placeSheetPicture(geometry, job.slot, stored);
-    const QSize target = sizeBeforeTurn(place);
-    if (target.isEmpty()) // a sliver that rounds to nothing on paper
+    if (sizeBeforeTurn(place).isEmpty()) // a sliver that rounds to nothing on paper
         return {Outcome::done(), stored, {}};
+    const QSize target = atPictureResolution(sizeBeforeTurn(place), geometry.dpi);
     if (!control.opResize(float(target.width()), float(target.height())) ||
         !turnByCode(control, job.slot.panel, job.slot.code))
         return {Outcome::failed(Status::Unreadable, control.lastError()), stored, {}};

@@ -119,13 +119,13 @@ class SheetRender : public ::testing::Test {
     SheetSource source(SheetKind kind = SheetKind::Normal) const
     {
         return {
-            kind, request, shell.ClinicName, oral, face, oralPanelSetup(settings), facePanelSetup(settings)};
+            kind, request, shell.ClinicName, oral, face, panelSetup(PanelKind::Oral, settings.Jyunban, settings.PictSyori), panelSetup(PanelKind::Face, settings.FaceJyunban, settings.FacePictSyori)};
     }
 
     std::unique_ptr<PrintController> controller(const QString &pdf)
     {
         auto c = std::make_unique<PrintController>(
-            PrintContext{nullptr, nullptr, settings, shell, browse, request, box.path()});
+            PrintContext{nullptr, nullptr, settings, shell, browse, request, [this] { return box.path(); }});
         c->setPrinterChooser([pdf](QPrinter &printer, QWidget *) {
             if (pdf.isEmpty())
                 return false;
@@ -152,8 +152,8 @@ TEST_F(SheetRender, DrawsEveryPictureAtExactlyItsPlaceAndTheTextsAtTheirs)
 
     std::vector<QSize> oralSizes(7, QSize(160, 120)), faceSizes(5, QSize(160, 120));
     const SheetLayout layout =
-        layoutSheet({SheetKind::Normal, printable, RecordingPage::kDpi}, oralPanelSetup(settings), oralSizes,
-                    facePanelSetup(settings), faceSizes);
+        layoutSheet({SheetKind::Normal, printable, RecordingPage::kDpi}, panelSetup(PanelKind::Oral, settings.Jyunban, settings.PictSyori), oralSizes,
+                    panelSetup(PanelKind::Face, settings.FaceJyunban, settings.FacePictSyori), faceSizes);
     ASSERT_EQ(page.engine.images.size(), 12u);
     for (size_t i = 0; i < 12; ++i) {
         SCOPED_TRACE(i);
@@ -255,7 +255,7 @@ QString run(const QString &program, const QStringList &arguments)
 struct PdfCase {
     const char *name;
     bool highQuality;
-    int pictureWidth; // the normal box, 2300 twips, in pixels
+    int pictureWidth; // the normal box, 2300 twips, in pixels at the printer's resolution, 600 ppi at most
 };
 
 class SheetPdf : public SheetRender, public ::testing::WithParamInterface<PdfCase> {};
@@ -296,7 +296,8 @@ TEST_P(SheetPdf, IsACompleteSheetWithItsFontEmbedded)
         EXPECT_EQ(columns.value(columns.size() - 5), QStringLiteral("yes")) << font.toStdString();
     }
 
-    // One image a picture, at the size its place takes at the printer's resolution.
+    // One image a picture, at the size its place takes at the printer's resolution
+    // (a finer printer gets 600 ppi, scaled into the place).
     const QStringList images = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf})
                                    .split(u'\n', Qt::SkipEmptyParts)
                                    .mid(2);
@@ -307,7 +308,7 @@ TEST_P(SheetPdf, IsACompleteSheetWithItsFontEmbedded)
 
 INSTANTIATE_TEST_SUITE_P(Quality, SheetPdf,
                          ::testing::Values(PdfCase{"Normal600Dpi", false, 958},
-                                           PdfCase{"MarkerHighResolution", true, 1917}),
+                                           PdfCase{"MarkerHighResolution", true, 959}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(SheetRender, PreviewRendersWhatPrintingPrints)

@@ -85,8 +85,8 @@ void benchPrintSheet(const QStringList &oral, const QStringList &face, int runs,
     source.clinicName = QStringLiteral("ベンチ歯科医院");
     source.oralPictures = oral;
     source.facePictures = face;
-    source.oral = oralPanelSetup(settings);
-    source.face = facePanelSetup(settings);
+    source.oral = panelSetup(PanelKind::Oral, settings.Jyunban, settings.PictSyori);
+    source.face = panelSetup(PanelKind::Face, settings.FaceJyunban, settings.FacePictSyori);
 
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("sheet.pdf"));

@@ -106,7 +106,7 @@ TEST_P(DateRewrite, OnlyTheMetadataChanges)
     const QString artist = reader.opReadComment(path, 0, 0);
 
     ImagingControl control;
-    ASSERT_TRUE(writeDate(control, path, kNewDate)) << control.lastError().toStdString();
+    ASSERT_TRUE(writeDate(control, path, kNewDate)) << control.lastFailure().detail.toStdString();
 
     const QByteArray after = test::fileBytes(path);
     EXPECT_EQ(reader.opReadComment(path, 0, 2), kNewDate);
@@ -135,7 +135,7 @@ TEST(ImagingSave, CommentTwoFallsBackToTheOriginalDate)
     EXPECT_TRUE(control.opReadComment(box.write("d.jpg", test::encodeJpeg(test::makeGradientImage(8, 8))), 0, 2)
                     .isEmpty());
     EXPECT_TRUE(control.opReadComment(box.file("missing.jpg"), 0, 2).isEmpty());
-    EXPECT_FALSE(control.lastError().isEmpty());
+    EXPECT_FALSE(control.lastFailure().ok());
     EXPECT_TRUE(control.opReadComment(box.file("a.jpg"), 0, 175).isEmpty());
     EXPECT_TRUE(control.opReadComment(box.file("a.jpg"), 0, 100).isEmpty());
 }
@@ -149,7 +149,7 @@ TEST(ImagingSave, ThumbnailIsABaselineJpegThatLoadsAgain)
     ASSERT_TRUE(control.opLoadFile(picture, 0, 0, -1, QSize(195, 195)));
     ASSERT_TRUE(control.opResize(195, 195.f * control.opBitmapHeight() / control.opBitmapWidth()));
     ASSERT_TRUE(control.opRotate(18000, true, Qt::white));
-    ASSERT_TRUE(control.opSaveFile(thumb, kFormatThumbnail, 24, 2, 0)) << control.lastError().toStdString();
+    ASSERT_TRUE(control.opSaveFile(thumb, kFormatThumbnail, 24, 2, 0)) << control.lastFailure().detail.toStdString();
 
     const QByteArray bytes = test::fileBytes(thumb);
     EXPECT_TRUE(bytes.startsWith(QByteArray("\xFF\xD8\xFF", 3)));
@@ -208,7 +208,7 @@ TEST(ImagingSave, ReducedOrDamagedBitmapNeverReplacesItsFile)
             ASSERT_TRUE(control.opRotate(9000));
             control.opComment(2, kNewDate);
             EXPECT_FALSE(control.opSaveFile(target, kFormatJpegExif));
-            EXPECT_FALSE(control.lastError().isEmpty());
+            EXPECT_FALSE(control.lastFailure().ok());
             EXPECT_EQ(test::fileBytes(path), row.bytes);
         }
         // Elsewhere it may go.
@@ -245,7 +245,7 @@ TEST(ImagingSave, ReadOnlyFileIsNeverWritten)
 
     ImagingControl control;
     EXPECT_FALSE(writeDate(control, path, kNewDate));
-    EXPECT_FALSE(control.lastError().isEmpty());
+    EXPECT_FALSE(control.lastFailure().ok());
     ImagingControl changed;
     EXPECT_FALSE(writeDate(changed, path, kNewDate, [](ImagingControl &c) { c.opMirror(); }));
     EXPECT_FALSE(changed.opSaveFile(path, kFormatThumbnail));
@@ -276,7 +276,7 @@ TEST(ImagingSave, WriteCutShortLeavesTheOriginal)
     }
     EXPECT_FALSE(saved);
     EXPECT_FALSE(savedChanged);
-    EXPECT_FALSE(control.lastError().isEmpty());
+    EXPECT_FALSE(control.lastFailure().ok());
     EXPECT_EQ(test::fileBytes(path), original);
     EXPECT_EQ(QDir(box.file("store")).entryList(QDir::Files | QDir::Hidden), QStringList{"p.jpg"});
 }
@@ -289,7 +289,7 @@ TEST(ImagingSave, UnreadableExifBlockIsNotReplaced)
     const QString path = box.write("p.jpg", original);
     ImagingControl control;
     EXPECT_FALSE(writeDate(control, path, kNewDate));
-    EXPECT_FALSE(control.lastError().isEmpty());
+    EXPECT_FALSE(control.lastFailure().ok());
     EXPECT_EQ(test::fileBytes(path), original);
 }
 
@@ -328,7 +328,7 @@ TEST(ImagingSave, EncodedCopyCarriesTheMetadata)
     ImagingControl control;
     ASSERT_TRUE(control.opLoadFile(path, 0, 0, 1));
     ASSERT_TRUE(control.opRotate(9000));
-    ASSERT_TRUE(control.opSaveFile(copy, kFormatJpegExif)) << control.lastError().toStdString();
+    ASSERT_TRUE(control.opSaveFile(copy, kFormatJpegExif)) << control.lastFailure().detail.toStdString();
     EXPECT_EQ(readExifDateTime(copy), kOldDate); // no slot set: the source's own date
     EXPECT_TRUE(test::fileBytes(copy).contains(kOriginal.toLatin1()));
     EXPECT_EQ(control.opReadComment(copy, 0, 5), "TolvarineTest");

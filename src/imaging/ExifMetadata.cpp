@@ -150,6 +150,7 @@ Outcome decodeExif(const QByteArray &jpeg, const std::optional<JpegSegment> &seg
     out.tiff = exifTiffOf(jpeg, *segment);
     if (out.tiff.size() < 8)
         return Outcome::failed(Status::Damaged, QStringLiteral("Exif: the Exif block is cut short"));
+    initializeExiv2();
     return guarded(Status::Damaged, [&] {
         out.order = Exiv2::ExifParser::decode(out.data, reinterpret_cast<const Exiv2::byte *>(out.tiff.data()),
                                               uint32_t(out.tiff.size()));

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "imaging/ExifMetadata.h"
+#include "imaging/ImagingControl.h"
 #include "imaging/ImagingTestData.h"
 #include "imaging/JpegStructure.h"
 #include "imaging/TiffStructure.h"
@@ -142,12 +145,23 @@ TEST(ExifRewrite, RefusedRewritesLeaveNothing)
          Status::Damaged},
         {"no picture after the header", QByteArray("\xFF\xD8\xFF\xFE\0\x04hi", 8), Status::Damaged},
     };
+    test::Sandbox box;
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         QByteArray rewritten("left over");
         const Outcome outcome = rewriteMetadata(row.jpeg, {{2, kNewDate}}, rewritten);
         EXPECT_EQ(outcome.status, row.status) << outcome.detail.toStdString();
         EXPECT_TRUE(rewritten.isEmpty());
+
+        // The date writer's save over the file leaves it as it was, and no temporary file.
+        const QString path = box.write("p.jpg", row.jpeg);
+        ImagingControl control;
+        control.opLoadFile(path, 0, 0, 1);
+        control.opComment(kCommentDateTime, kNewDate);
+        EXPECT_FALSE(control.opSaveFile(path, kFormatJpegExif));
+        EXPECT_FALSE(control.lastFailure().ok());
+        EXPECT_EQ(test::fileBytes(path), row.jpeg);
+        EXPECT_EQ(QDir(box.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"p.jpg"});
     }
 }
 

@@ -89,6 +89,8 @@ std::vector<Source> dateSources()
          test::withComment(test::withXmp(photo(), test::sampleXmpPacket()), "clinic note")},
         {"progressive", test::encodeProgressiveJpeg(test::makeGradientImage(400, 300))},
         {"cut_short", test::cutInScan(photo())},
+        {"camera_with_second_picture", test::cameraFile({false, true, true, false, true})},
+        {"camera_without_date_tag", test::cameraFile({true, true, false})},
     };
 }
 
@@ -124,6 +126,22 @@ TEST_P(DateRewrite, OnlyTheMetadataChanges)
 
 INSTANTIATE_TEST_SUITE_P(ImagingSave, DateRewrite, ::testing::ValuesIn(dateSources()),
                          [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ImagingSave, DateWriterChangesNothingButTheDate)
+{
+    test::Sandbox box;
+    const QByteArray original = test::cameraFile({true, true, true, false, true});
+    const QString path = box.write("p.jpg", original);
+    ImagingControl control;
+    ASSERT_TRUE(writeDate(control, path, kNewDate)) << control.lastFailure().detail.toStdString();
+    const QByteArray after = test::fileBytes(path);
+    ASSERT_EQ(after.size(), original.size());
+    int differing = 0;
+    for (qsizetype i = 0; i < after.size(); ++i)
+        differing += after[i] != original[i];
+    EXPECT_LE(differing, 19);
+    EXPECT_EQ(control.opReadComment(path, 0, 2), kNewDate);
+}
 
 TEST(ImagingSave, CommentTwoFallsBackToTheOriginalDate)
 {

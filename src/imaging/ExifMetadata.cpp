@@ -100,10 +100,8 @@ std::optional<QString> dateFallback(const Exiv2::ExifData &exif)
     return std::nullopt;
 }
 
-
 // Runs an Exiv2 step; its exceptions come back as an outcome of that status.
-template <typename Step>
-Outcome guarded(Status status, Step &&step)
+template <typename Step> Outcome guarded(Status status, Step &&step)
 {
     try {
         step();
@@ -152,8 +150,8 @@ Outcome decodeExif(const QByteArray &jpeg, const std::optional<JpegSegment> &seg
         return Outcome::failed(Status::Damaged, QStringLiteral("Exif: the Exif block is cut short"));
     initializeExiv2();
     return guarded(Status::Damaged, [&] {
-        out.order = Exiv2::ExifParser::decode(out.data, reinterpret_cast<const Exiv2::byte *>(out.tiff.data()),
-                                              uint32_t(out.tiff.size()));
+        out.order = Exiv2::ExifParser::decode(
+            out.data, reinterpret_cast<const Exiv2::byte *>(out.tiff.data()), uint32_t(out.tiff.size()));
     });
 }
 
@@ -173,12 +171,14 @@ Changes changesFor(const Exiv2::ExifData &exif, const CommentTexts &texts)
 
 bool isPrintableAscii(const QString &text)
 {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; });
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; });
 }
 
 // The usual camera file keeps its date in a 20-byte ASCII DateTime of IFD0:
 // writing the 19 new characters over the old ones changes nothing else.
-bool dateInPlace(const QByteArray &jpeg, const DecodedExif &exif, const Changes &changes, QByteArray &rewritten)
+bool dateInPlace(const QByteArray &jpeg, const DecodedExif &exif, const Changes &changes,
+                 QByteArray &rewritten)
 {
     if (changes.size() != 1 || changes.begin()->first != kDateTimeKey)
         return false;
@@ -199,8 +199,8 @@ bool dateInPlace(const QByteArray &jpeg, const DecodedExif &exif, const Changes 
 
 // Exiv2 makes the new Exif block; it replaces the old segment, or goes in where
 // there was none, and nothing else moves.
-Outcome spliceNewExif(const QByteArray &jpeg, const std::optional<JpegSegment> &old, const DecodedExif &before,
-                      const Changes &changes, QByteArray &rewritten)
+Outcome spliceNewExif(const QByteArray &jpeg, const std::optional<JpegSegment> &old,
+                      const DecodedExif &before, const Changes &changes, QByteArray &rewritten)
 {
     QByteArray tiff;
     const Outcome encoded = guarded(Status::Unverified, [&] {
@@ -209,7 +209,8 @@ Outcome spliceNewExif(const QByteArray &jpeg, const std::optional<JpegSegment> &
             exif[key] = std::string(text.toUtf8().constData());
         // Exiv2 updates the old block in place when it can, so it gets a copy.
         QByteArray original = before.tiff.toByteArray();
-        const Exiv2::ByteOrder order = before.order == Exiv2::invalidByteOrder ? Exiv2::littleEndian : before.order;
+        const Exiv2::ByteOrder order =
+            before.order == Exiv2::invalidByteOrder ? Exiv2::littleEndian : before.order;
         Exiv2::Blob blob;
         const auto method = Exiv2::ExifParser::encode(
             blob, original.isEmpty() ? nullptr : reinterpret_cast<Exiv2::byte *>(original.data()),
@@ -222,15 +223,19 @@ Outcome spliceNewExif(const QByteArray &jpeg, const std::optional<JpegSegment> &
         return encoded;
     const QByteArray segment = makeExifSegment(tiff);
     if (tiff.isEmpty() || segment.isEmpty())
-        return Outcome::failed(Status::Refused, QStringLiteral("Exif: the new Exif block does not fit a segment"));
+        return Outcome::failed(Status::Refused,
+                               QStringLiteral("Exif: the new Exif block does not fit a segment"));
     const qsizetype oldSize = old ? old->size : 0;
     const qsizetype end = jpegEndOfImage(jpeg);
     if (end >= 0 && end < jpeg.size() && segment.size() != oldSize)
-        return Outcome::failed(Status::Refused,
-                               QStringLiteral("Exif: the data after the picture would move with a new Exif block"));
+        return Outcome::failed(
+            Status::Refused,
+            QStringLiteral("Exif: the data after the picture would move with a new Exif block"));
     const qsizetype at = old ? old->offset : exifInsertionOffset(jpeg);
     rewritten.reserve(jpeg.size() - oldSize + segment.size());
-    rewritten.append(QByteArrayView(jpeg).first(at)).append(segment).append(QByteArrayView(jpeg).sliced(at + oldSize));
+    rewritten.append(QByteArrayView(jpeg).first(at))
+        .append(segment)
+        .append(QByteArrayView(jpeg).sliced(at + oldSize));
     return Outcome::done();
 }
 
@@ -238,11 +243,13 @@ Outcome spliceNewExif(const QByteArray &jpeg, const std::optional<JpegSegment> &
 // a rewrite may move what they point at.
 bool isPointerKey(const Exiv2::Exifdatum &d)
 {
-    static const std::set<std::string> names{"ExifTag", "GPSTag", "InteroperabilityTag", "JPEGInterchangeFormat",
-                                             "StripOffsets", "TileOffsets", "SubIFDs"};
+    static const std::set<std::string> names{
+        "ExifTag",     "GPSTag", "InteroperabilityTag", "JPEGInterchangeFormat", "StripOffsets",
+        "TileOffsets", "SubIFDs"};
     const std::string name = d.tagName();
     const auto endsWith = [&name](const std::string &suffix) {
-        return name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+        return name.size() >= suffix.size() &&
+               name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
     };
     const bool offsetType = d.typeId() == Exiv2::unsignedLong || d.typeId() == Exiv2::signedLong ||
                             d.typeId() == Exiv2::tiffIfd || d.typeId() == Exiv2::undefined;
@@ -295,7 +302,8 @@ std::vector<TiffEntry> sortedEntries(const TiffLayout &layout)
 // The same check on the TIFF structure as read here, which also sees what Exiv2
 // smooths over: a value whose offset lies outside the block, which a rewrite
 // would turn into an empty one.
-bool sameTiffEntries(QByteArrayView was, QByteArrayView now, const std::set<quint16> &setTags, bool opaqueMakerNote)
+bool sameTiffEntries(QByteArrayView was, QByteArrayView now, const std::set<quint16> &setTags,
+                     bool opaqueMakerNote)
 {
     const auto before = readTiffLayout(was);
     const auto after = readTiffLayout(now);
@@ -326,12 +334,14 @@ bool sameTiffEntries(QByteArrayView was, QByteArrayView now, const std::set<quin
         if (y.valueOffset < 0)
             return false;
         if (x.ifd == TiffIfd::Photo && x.tag == kTagMakerNote) {
-            if (opaqueMakerNote && (x.valueOffset != y.valueOffset ||
-                                    was.sliced(x.valueOffset, x.valueSize) != now.sliced(y.valueOffset, y.valueSize)))
+            if (opaqueMakerNote &&
+                (x.valueOffset != y.valueOffset ||
+                 was.sliced(x.valueOffset, x.valueSize) != now.sliced(y.valueOffset, y.valueSize)))
                 return false;
             continue;
         }
-        if (!isTiffPointer(x) && was.sliced(x.valueOffset, x.valueSize) != now.sliced(y.valueOffset, y.valueSize))
+        if (!isTiffPointer(x) &&
+            was.sliced(x.valueOffset, x.valueSize) != now.sliced(y.valueOffset, y.valueSize))
             return false;
     }
     const auto thumbBefore = tiffThumbnail(was, *before);
@@ -451,8 +461,8 @@ Outcome rewriteMetadata(const QByteArray &jpeg, const CommentTexts &texts, QByte
     return checked;
 }
 
-Outcome carryMetadata(const QByteArray &source, const QByteArray &encoded, QSize size, const CommentTexts &texts,
-                      QByteArray &result)
+Outcome carryMetadata(const QByteArray &source, const QByteArray &encoded, QSize size,
+                      const CommentTexts &texts, QByteArray &result)
 {
     result.clear();
     if (!looksLikeJpeg(encoded))
@@ -499,7 +509,8 @@ Outcome carryMetadata(const QByteArray &source, const QByteArray &encoded, QSize
     });
     if (!written || unreadable) {
         result.clear();
-        return unreadable ? Outcome::failed(Status::Damaged, QStringLiteral("Exif: the source's Exif block cannot be read"))
+        return unreadable ? Outcome::failed(Status::Damaged,
+                                            QStringLiteral("Exif: the source's Exif block cannot be read"))
                           : written;
     }
     // A fresh encoding has nothing to keep but its picture, and the texts must be there.

@@ -51,7 +51,7 @@ Outcome rewriteMetadata(const QByteArray &jpeg, const CommentTexts &texts, QByte
 // Puts the metadata found in source (a JPEG's leading segments, may be empty) into
 // a freshly encoded JPEG of the given size, then the texts. The embedded preview,
 // which shows the old picture, is dropped; the size tags follow the new picture.
-Outcome carryMetadata(const QByteArray &source, const QByteArray &encoded, QSize size, const CommentTexts &texts,
-                      QByteArray &result);
+Outcome carryMetadata(const QByteArray &source, const QByteArray &encoded, QSize size,
+                      const CommentTexts &texts, QByteArray &result);
 
 } // namespace tolvarine

@@ -189,9 +189,9 @@ bool ImagingControl::opLoadFile(const QString &path, int, int, int, QSize wanted
         const QSize claimed = jpegClaimedSize(bytes);
         if (claimed.isValid() && qint64(claimed.width()) * claimed.height() > kMaxClaimedPixels)
             return fail(Status::Refused, QStringLiteral("picture too large (%1 x %2): %3")
-                            .arg(claimed.width())
-                            .arg(claimed.height())
-                            .arg(path));
+                                             .arg(claimed.width())
+                                             .arg(claimed.height())
+                                             .arg(path));
     }
 
     QBuffer buffer(&bytes);
@@ -218,7 +218,8 @@ bool ImagingControl::opLoadFile(const QString &path, int, int, int, QSize wanted
     reduced_ = decodeSize.isValid();
     damaged_ = jpeg && !jpegIsComplete(bytes);
     if (damaged_)
-        lastFailure_ = Outcome::failed(Status::Damaged, QStringLiteral("picture data cut short: %1").arg(path));
+        lastFailure_ =
+            Outcome::failed(Status::Damaged, QStringLiteral("picture data cut short: %1").arg(path));
     return true;
 }
 
@@ -352,9 +353,11 @@ bool ImagingControl::opSaveFile(const QString &path, int format, int, int, int)
     if (image_.isNull())
         return fail(Status::Invalid, QStringLiteral("no bitmap to save"));
     if (overSource && format == kFormatThumbnail)
-        return fail(Status::Refused, QStringLiteral("a thumbnail does not replace its picture: %1").arg(path));
+        return fail(Status::Refused,
+                    QStringLiteral("a thumbnail does not replace its picture: %1").arg(path));
     if (overSource && (reduced_ || damaged_))
-        return fail(Status::Refused, QStringLiteral("the bitmap is a reduced or incomplete decode of %1 and does not "
+        return fail(Status::Refused,
+                    QStringLiteral("the bitmap is a reduced or incomplete decode of %1 and does not "
                                    "replace it")
                         .arg(path));
 

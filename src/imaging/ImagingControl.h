@@ -86,7 +86,7 @@ public:
     // operation that succeeds leaves it as it was.
     const Outcome &lastFailure() const { return lastFailure_; }
 
-private:
+  private:
     bool fail(Outcome outcome);
     bool fail(Status status, const QString &detail) { return fail(Outcome::failed(status, detail)); }
     void markChanged();

@@ -134,8 +134,8 @@ Outcome readJpegHeader(const QString &path, QByteArray &head)
     head.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        const Status status = file.error() == QFileDevice::OpenError && !file.exists() ? Status::Missing
-                                                                                       : Status::Unreadable;
+        const Status status =
+            file.error() == QFileDevice::OpenError && !file.exists() ? Status::Missing : Status::Unreadable;
         return Outcome::failed(status, QStringLiteral("%1: %2").arg(file.errorString(), path));
     }
     qsizetype chunk = 64 * 1024;
@@ -143,7 +143,8 @@ Outcome readJpegHeader(const QString &path, QByteArray &head)
         const QByteArray more = file.read(chunk);
         if (file.error() != QFileDevice::NoError) {
             head.clear();
-            return Outcome::failed(Status::Unreadable, QStringLiteral("%1: %2").arg(file.errorString(), path));
+            return Outcome::failed(Status::Unreadable,
+                                   QStringLiteral("%1: %2").arg(file.errorString(), path));
         }
         head.append(more);
         qsizetype sos = -1;
@@ -167,7 +168,8 @@ Outcome readJpegHeader(const QString &path, QByteArray &head)
                 return Outcome::done(path);
             }
             head.clear();
-            return Outcome::failed(Status::Damaged, QStringLiteral("no JPEG picture data found: %1").arg(path));
+            return Outcome::failed(Status::Damaged,
+                                   QStringLiteral("no JPEG picture data found: %1").arg(path));
         }
         chunk *= 2;
     }

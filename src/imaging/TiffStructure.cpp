@@ -17,13 +17,22 @@ constexpr quint16 kTagSubIfds = 0x014A;
 int typeSize(quint16 type)
 {
     switch (type) {
-    case 1: case 2: case 6: case 7: // BYTE, ASCII, SBYTE, UNDEFINED
+    case 1:
+    case 2:
+    case 6:
+    case 7: // BYTE, ASCII, SBYTE, UNDEFINED
         return 1;
-    case 3: case 8: // SHORT, SSHORT
+    case 3:
+    case 8: // SHORT, SSHORT
         return 2;
-    case 4: case 9: case 11: case 13: // LONG, SLONG, FLOAT, IFD
+    case 4:
+    case 9:
+    case 11:
+    case 13: // LONG, SLONG, FLOAT, IFD
         return 4;
-    case 5: case 10: case 12: // RATIONAL, SRATIONAL, DOUBLE
+    case 5:
+    case 10:
+    case 12: // RATIONAL, SRATIONAL, DOUBLE
         return 8;
     default:
         return -1;

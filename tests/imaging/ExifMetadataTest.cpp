@@ -71,7 +71,8 @@ TEST(ExifMetadata, CommentTextsOfTheMappedTags)
     EXPECT_EQ(texts.count(3), 0u);
     EXPECT_STREQ(exifKeyForSlot(2), "Exif.Image.DateTime");
     EXPECT_EQ(exifKeyForSlot(100), nullptr);
-    EXPECT_EQ(readCommentTexts(test::encodePng(test::makeGradientImage(4, 4)), texts).status, Status::NotJpeg);
+    EXPECT_EQ(readCommentTexts(test::encodePng(test::makeGradientImage(4, 4)), texts).status,
+              Status::NotJpeg);
     EXPECT_TRUE(texts.empty());
 }
 
@@ -139,7 +140,8 @@ TEST(ExifMetadata, CarryMovesMetadataIntoANewEncoding)
     const QByteArray source = exifJpeg(kDate, kOriginal);
     const QByteArray encoded = test::encodeJpeg(test::makeGradientImage(48, 64), 95);
     QByteArray result;
-    const Outcome outcome = carryMetadata(source, encoded, QSize(48, 64), {{2, "2008:03:03 12:00:00"}}, result);
+    const Outcome outcome =
+        carryMetadata(source, encoded, QSize(48, 64), {{2, "2008:03:03 12:00:00"}}, result);
     ASSERT_TRUE(outcome) << outcome.detail.toStdString();
     EXPECT_TRUE(samePictureData(encoded, result));
     EXPECT_EQ(exifDateTime(result), "2008:03:03 12:00:00");

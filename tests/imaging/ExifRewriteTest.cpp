@@ -68,12 +68,14 @@ TEST_P(InPlaceDate, ChangesOnlyTheOldDatesCharacters)
     EXPECT_EQ(exifDateTime(rewritten), kNewDate);
 }
 
-INSTANTIATE_TEST_SUITE_P(ExifRewrite, InPlaceDate,
-                         ::testing::Values(Rewrite{"big_endian_with_second_picture", test::cameraFile({false, true, true, false, true})},
-                                           Rewrite{"little_endian_with_second_picture", test::cameraFile({true, true, true, false, true})},
-                                           Rewrite{"value_beyond_the_block_elsewhere", test::cameraFile({false, true, true, true, true})},
-                                           Rewrite{"maker_note_of_unknown_make", test::cameraFile({true, true, true, false, false, "Acme"})}),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    ExifRewrite, InPlaceDate,
+    ::testing::Values(
+        Rewrite{"big_endian_with_second_picture", test::cameraFile({false, true, true, false, true})},
+        Rewrite{"little_endian_with_second_picture", test::cameraFile({true, true, true, false, true})},
+        Rewrite{"value_beyond_the_block_elsewhere", test::cameraFile({false, true, true, true, true})},
+        Rewrite{"maker_note_of_unknown_make", test::cameraFile({true, true, true, false, false, "Acme"})}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_P(SplicedExif, OnlyTheExifSegmentDiffers)
 {
@@ -111,9 +113,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Rewrite{"original_date_only_little_endian", test::cameraFile({true, true, false})},
                       Rewrite{"no_exif", test::cameraFile({false, false})},
                       Rewrite{"no_exif_after_jfif", test::encodeJpeg(test::makeGradientImage(40, 30))},
-                      Rewrite{"date_padded_to_24_bytes",
-                              sample::withSegment(test::encodeJpeg(test::makeGradientImage(40, 30)),
-                                                  sample::exifSegment({{0x0132, "2009:05:12 14:03:27    "}}))}),
+                      Rewrite{
+                          "date_padded_to_24_bytes",
+                          sample::withSegment(test::encodeJpeg(test::makeGradientImage(40, 30)),
+                                              sample::exifSegment({{0x0132, "2009:05:12 14:03:27    "}}))}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ExifRewrite, NewExifGoesAfterTheJfifSegment)
@@ -135,10 +138,11 @@ TEST(ExifRewrite, RefusedRewritesLeaveNothing)
     const std::vector<Row> rows{
         {"second picture, no date tag", test::cameraFile({false, true, false, false, true}), Status::Refused},
         {"second picture, no Exif", test::cameraFile({false, false, false, false, true}), Status::Refused},
-        {"value beyond the block, no date tag", test::cameraFile({false, true, false, true}), Status::Unverified},
-        // Its inner offsets may count from the TIFF header: it must not move.
-        {"maker note of unknown make, no date tag", test::cameraFile({true, true, false, false, false, "Acme"}),
+        {"value beyond the block, no date tag", test::cameraFile({false, true, false, true}),
          Status::Unverified},
+        // Its inner offsets may count from the TIFF header: it must not move.
+        {"maker note of unknown make, no date tag",
+         test::cameraFile({true, true, false, false, false, "Acme"}), Status::Unverified},
         {"unreadable Exif block",
          test::withSegment(test::encodeJpeg(test::makeGradientImage(16, 16)), 0xE1,
                            QByteArray("Exif\0\0MM\0\x2A\xFF\xFF\xFF\xF0", 14)),
@@ -169,7 +173,9 @@ TEST(ExifRewrite, DateIsReadFromAWholeExifBlockWithoutPicture)
 {
     const QByteArray camera = test::cameraFile({});
     const QByteArray originalOnly = test::cameraFile({true, true, false});
-    const auto exifEnd = [](const QByteArray &jpeg) { return exifRange(jpeg).first + exifRange(jpeg).second; };
+    const auto exifEnd = [](const QByteArray &jpeg) {
+        return exifRange(jpeg).first + exifRange(jpeg).second;
+    };
     struct Row {
         const char *name;
         QByteArray bytes;

@@ -167,7 +167,8 @@ TEST(ImagingSave, ThumbnailIsABaselineJpegThatLoadsAgain)
     ASSERT_TRUE(control.opLoadFile(picture, 0, 0, -1, QSize(195, 195)));
     ASSERT_TRUE(control.opResize(195, 195.f * control.opBitmapHeight() / control.opBitmapWidth()));
     ASSERT_TRUE(control.opRotate(18000, true, Qt::white));
-    ASSERT_TRUE(control.opSaveFile(thumb, kFormatThumbnail, 24, 2, 0)) << control.lastFailure().detail.toStdString();
+    ASSERT_TRUE(control.opSaveFile(thumb, kFormatThumbnail, 24, 2, 0))
+        << control.lastFailure().detail.toStdString();
 
     const QByteArray bytes = test::fileBytes(thumb);
     EXPECT_TRUE(bytes.startsWith(QByteArray("\xFF\xD8\xFF", 3)));

@@ -166,24 +166,25 @@ QByteArray exifBlock(const CameraFileSpec &spec)
                                        tiff.ascii(0x0007, QStringLiteral("Firmware Version 1.0.0")),
                                        tiff.longs(0x000C, {123456})};
     const QByteArray makerNoteSize = tiff.ifdAt(makerNote, 0);
-    const auto photo = tiff.appendIfd({tiff.rational(0x829A, 1, 125), tiff.rational(0x829D, 56, 10),
-                                       tiff.shorts(0x8827, {200}), sample::TiffWriter::bytes(0x9000, 7, "0231"),
-                                       tiff.ascii(0x9003, kCameraOriginal), tiff.ascii(0x9004, kCameraOriginal),
-                                       sample::TiffWriter::bytes(0x927C, 7, QByteArray(makerNoteSize.size(), '\0')),
-                                       sample::TiffWriter::bytes(0x9286, 7, userComment),
-                                       tiff.longs(0xA005, {0})});
+    const auto photo =
+        tiff.appendIfd({tiff.rational(0x829A, 1, 125), tiff.rational(0x829D, 56, 10),
+                        tiff.shorts(0x8827, {200}), sample::TiffWriter::bytes(0x9000, 7, "0231"),
+                        tiff.ascii(0x9003, kCameraOriginal), tiff.ascii(0x9004, kCameraOriginal),
+                        sample::TiffWriter::bytes(0x927C, 7, QByteArray(makerNoteSize.size(), '\0')),
+                        sample::TiffWriter::bytes(0x9286, 7, userComment), tiff.longs(0xA005, {0})});
     const quint32 makerNoteAt = photo.valueAt.at(0x927C);
     tiff.overwrite(makerNoteAt, tiff.ifdAt(makerNote, makerNoteAt));
     tiff.setLong(image.valueAt.at(0x8769), photo.offset);
-    tiff.setLong(photo.valueAt.at(0xA005), tiff.appendIfd({tiff.ascii(0x0001, QStringLiteral("R98"))}).offset);
+    tiff.setLong(photo.valueAt.at(0xA005),
+                 tiff.appendIfd({tiff.ascii(0x0001, QStringLiteral("R98"))}).offset);
     tiff.setLong(image.valueAt.at(0x8825),
                  tiff.appendIfd({sample::TiffWriter::bytes(0x0000, 1, QByteArray("\x02\x03\0\0", 4)),
                                  tiff.ascii(0x0001, QStringLiteral("N"))})
                      .offset);
 
     const QByteArray thumbnail = test::encodeJpeg(test::makeGradientImage(16, 12), 80);
-    const auto ifd1 = tiff.appendIfd({tiff.shorts(0x0103, {6}), tiff.longs(0x0201, {0}),
-                                      tiff.longs(0x0202, {quint32(thumbnail.size())})});
+    const auto ifd1 = tiff.appendIfd(
+        {tiff.shorts(0x0103, {6}), tiff.longs(0x0201, {0}), tiff.longs(0x0202, {quint32(thumbnail.size())})});
     tiff.setLong(image.nextAt, ifd1.offset);
     tiff.setLong(ifd1.valueAt.at(0x0201), tiff.append(thumbnail));
     return sample::exifApp1(tiff.data());
@@ -230,8 +231,10 @@ QByteArray iccSegment()
 QByteArray mpfSegment(quint32 firstSize, quint32 secondSize, quint32 secondOffset)
 {
     sample::TiffWriter index(false);
-    QByteArray entries = index.u32(0x20030000) + index.u32(firstSize) + index.u32(0) + index.u16(0) + index.u16(0);
-    entries += index.u32(0x00020002) + index.u32(secondSize) + index.u32(secondOffset) + index.u16(0) + index.u16(0);
+    QByteArray entries =
+        index.u32(0x20030000) + index.u32(firstSize) + index.u32(0) + index.u16(0) + index.u16(0);
+    entries +=
+        index.u32(0x00020002) + index.u32(secondSize) + index.u32(secondOffset) + index.u16(0) + index.u16(0);
     index.appendIfd({sample::TiffWriter::bytes(0xB000, 7, "0100"), index.longs(0xB001, {2}),
                      sample::TiffWriter::bytes(0xB002, 7, entries)});
     return segment(0xE2, QByteArray("MPF\0", 4) + index.data());
@@ -245,7 +248,8 @@ QByteArray cameraFile(const CameraFileSpec &spec)
     QByteArray head("\xFF\xD8", 2);
     if (spec.exif)
         head += exifBlock(spec);
-    QByteArray rest = iccSegment() + photoshopSegment() + withXmp(QByteArray("\xFF\xD8", 2), sampleXmpPacket()).mid(2) +
+    QByteArray rest = iccSegment() + photoshopSegment() +
+                      withXmp(QByteArray("\xFF\xD8", 2), sampleXmpPacket()).mid(2) +
                       segment(0xFE, "clinic note") + picture.mid(2);
     if (!spec.secondPicture)
         return head + rest;
@@ -254,7 +258,8 @@ QByteArray cameraFile(const CameraFileSpec &spec)
     const qsizetype mpfSize = mpfSegment(0, 0, 0).size();
     const qsizetype firstSize = head.size() + mpfSize + rest.size();
     const qsizetype indexHeader = head.size() + 4 + 4;
-    const QByteArray mpf = mpfSegment(quint32(firstSize), quint32(second.size()), quint32(firstSize - indexHeader));
+    const QByteArray mpf =
+        mpfSegment(quint32(firstSize), quint32(second.size()), quint32(firstSize - indexHeader));
     return head + mpf + rest + second;
 }
 

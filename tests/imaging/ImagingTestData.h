@@ -35,8 +35,8 @@ QByteArray sampleXmpPacket();
 struct CameraFileSpec {
     bool littleEndian = false;
     bool exif = true;
-    bool dateTime = true;     // IFD0 DateTime, 20 bytes
-    bool badOffset = false;   // an IFD0 text whose value lies beyond the block
+    bool dateTime = true;   // IFD0 DateTime, 20 bytes
+    bool badOffset = false; // an IFD0 text whose value lies beyond the block
     bool secondPicture = false;
     QString make = QStringLiteral("Canon");
 };

@@ -153,7 +153,8 @@ TiffWriter::Field TiffWriter::bytes(int tag, int type, const QByteArray &value)
 
 QByteArray TiffWriter::ifdAt(std::vector<Field> fields, quint32 at, Placed *placed) const
 {
-    std::stable_sort(fields.begin(), fields.end(), [](const Field &a, const Field &b) { return a.tag < b.tag; });
+    std::stable_sort(fields.begin(), fields.end(),
+                     [](const Field &a, const Field &b) { return a.tag < b.tag; });
     Placed where;
     where.offset = at;
     QByteArray ifd = u16(quint32(fields.size()));

@@ -123,6 +123,17 @@ QImage rotatedFreely(const QImage &source, double degrees, bool expand, const QC
     return out;
 }
 
+Outcome readFailure(const QString &path, const QString &error)
+{
+    return Outcome::failed(QFileInfo::exists(path) ? Status::Unreadable : Status::Missing,
+                           QStringLiteral("%1: %2").arg(error, path));
+}
+
+Outcome writeFailure(const QString &path, const WriteOutcome &written)
+{
+    return Outcome::failed(isReadOnlyFile(path) ? Status::ReadOnly : Status::WriteFailed, written.error);
+}
+
 bool sameInode(const QString &a, const QString &b)
 {
     struct stat sa {}, sb {};
@@ -142,21 +153,6 @@ bool ImagingControl::fail(Outcome outcome)
     lastFailure_ = std::move(outcome);
     return false;
 }
-
-namespace {
-
-Outcome readFailure(const QString &path, const QString &error)
-{
-    return Outcome::failed(QFileInfo::exists(path) ? Status::Unreadable : Status::Missing,
-                           QStringLiteral("%1: %2").arg(error, path));
-}
-
-Outcome writeFailure(const QString &path, const WriteOutcome &written)
-{
-    return Outcome::failed(isReadOnlyFile(path) ? Status::ReadOnly : Status::WriteFailed, written.error);
-}
-
-} // namespace
 
 void ImagingControl::markChanged()
 {

@@ -140,12 +140,12 @@ QByteArray segment(uchar marker, const QByteArray &payload)
     return out + payload;
 }
 
-QByteArray exifBlock(const CameraFileSpec &spec)
+QByteArray exifBlock(const CameraFileParts &parts)
 {
     using Field = sample::TiffWriter::Field;
-    sample::TiffWriter tiff(spec.littleEndian);
-    std::vector<Field> ifd0{tiff.ascii(0x010F, spec.make),
-                            tiff.ascii(0x0110, spec.make + QStringLiteral(" EOS Test")),
+    sample::TiffWriter tiff(parts.littleEndian);
+    std::vector<Field> ifd0{tiff.ascii(0x010F, parts.make),
+                            tiff.ascii(0x0110, parts.make + QStringLiteral(" EOS Test")),
                             tiff.shorts(0x0112, {1}),
                             tiff.rational(0x011A, 72, 1),
                             tiff.rational(0x011B, 72, 1),
@@ -154,9 +154,9 @@ QByteArray exifBlock(const CameraFileSpec &spec)
                             tiff.ascii(0x013B, QStringLiteral("Dr. Test")),
                             tiff.longs(0x8769, {0}),
                             tiff.longs(0x8825, {0})};
-    if (spec.dateTime)
+    if (parts.dateTime)
         ifd0.push_back(tiff.ascii(0x0132, kCameraDateTime));
-    if (spec.badOffset)
+    if (parts.badOffset)
         ifd0.push_back({0x010E, 2, 32, tiff.u32(0x7FFF0000)});
     const auto image = tiff.appendIfd(ifd0);
 
@@ -242,16 +242,16 @@ QByteArray mpfSegment(quint32 firstSize, quint32 secondSize, quint32 secondOffse
 
 } // namespace
 
-QByteArray cameraFile(const CameraFileSpec &spec)
+QByteArray cameraFile(const CameraFileParts &parts)
 {
     const QByteArray picture = encodeJpeg(makeDistinctImage(96, 64), 90);
     QByteArray head("\xFF\xD8", 2);
-    if (spec.exif)
-        head += exifBlock(spec);
+    if (parts.exif)
+        head += exifBlock(parts);
     QByteArray rest = iccSegment() + photoshopSegment() +
                       withXmp(QByteArray("\xFF\xD8", 2), sampleXmpPacket()).mid(2) +
                       segment(0xFE, "clinic note") + picture.mid(2);
-    if (!spec.secondPicture)
+    if (!parts.secondPicture)
         return head + rest;
     const QByteArray second = encodeJpeg(makeGradientImage(32, 24), 70);
     // The offsets count from the index header, four bytes into the MPF segment's payload.

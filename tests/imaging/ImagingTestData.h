@@ -32,7 +32,7 @@ QByteArray sampleXmpPacket();
 // resources (two IPTC blocks, one empty, a digest and one resource of another
 // signature), XMP and a comment; optionally an MPF index and a second picture
 // after the end marker.
-struct CameraFileSpec {
+struct CameraFileParts {
     bool littleEndian = false;
     bool exif = true;
     bool dateTime = true;   // IFD0 DateTime, 20 bytes
@@ -42,6 +42,6 @@ struct CameraFileSpec {
 };
 inline const QString kCameraDateTime = QStringLiteral("2009:05:12 14:03:27");
 inline const QString kCameraOriginal = QStringLiteral("2009:05:12 14:03:20");
-QByteArray cameraFile(const CameraFileSpec &spec);
+QByteArray cameraFile(const CameraFileParts &parts);
 
 } // namespace tolvarine::test

@@ -87,6 +87,19 @@ bool readIfd(const Reader &in, qsizetype offset, TiffIfd ifd, TiffLayout &layout
     return true;
 }
 
+// The value as unsigned number (SHORT or LONG, first element), nullopt otherwise.
+std::optional<quint32> tiffNumber(QByteArrayView tiff, const TiffLayout &layout, const TiffEntry &entry)
+{
+    if (entry.valueOffset < 0 || entry.count < 1)
+        return std::nullopt;
+    const Reader in(tiff, layout.littleEndian);
+    if (entry.type == 3)
+        return in.u16(entry.valueOffset);
+    if (entry.type == 4 || entry.type == 13)
+        return in.u32(entry.valueOffset);
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<TiffLayout> readTiffLayout(QByteArrayView tiff)
@@ -153,18 +166,6 @@ bool isTiffPointer(const TiffEntry &entry)
     default:
         return false;
     }
-}
-
-std::optional<quint32> tiffNumber(QByteArrayView tiff, const TiffLayout &layout, const TiffEntry &entry)
-{
-    if (entry.valueOffset < 0 || entry.count < 1)
-        return std::nullopt;
-    const Reader in(tiff, layout.littleEndian);
-    if (entry.type == 3)
-        return in.u16(entry.valueOffset);
-    if (entry.type == 4 || entry.type == 13)
-        return in.u32(entry.valueOffset);
-    return std::nullopt;
 }
 
 std::optional<std::pair<qsizetype, qsizetype>> tiffThumbnail(QByteArrayView tiff, const TiffLayout &layout)

@@ -47,7 +47,4 @@ bool isTiffPointer(const TiffEntry &entry);
 // Offset and length of IFD1's JPEG thumbnail, when both are there and inside the block.
 std::optional<std::pair<qsizetype, qsizetype>> tiffThumbnail(QByteArrayView tiff, const TiffLayout &layout);
 
-// The value as unsigned number (SHORT or LONG, first element), nullopt otherwise.
-std::optional<quint32> tiffNumber(QByteArrayView tiff, const TiffLayout &layout, const TiffEntry &entry);
-
 } // namespace tolvarine

@@ -74,7 +74,7 @@ Loaded loadForSheet(const LoadJob &job, const SheetGeometry &geometry)
     // it down the page, where the box is the fixed side too.
     const int across = twipsToPixels(pictureBoxTwips(geometry.kind), std::min(geometry.dpi, kMostPicturePpi));
     if (!control.opLoadFile(job.path, 0, 0, 1, QSize(across, 0)))
-        return {loadFailure(job.path, control.lastError()), {}, {}};
+        return {loadFailure(job.path, control.lastFailure().detail), {}, {}};
     const QSize stored = control.storedSize();
     const SheetPlace place = placeSheetPicture(geometry, job.slot, stored);
     if (sizeBeforeTurn(place).isEmpty()) // a sliver that rounds to nothing on paper
@@ -82,7 +82,7 @@ Loaded loadForSheet(const LoadJob &job, const SheetGeometry &geometry)
     const QSize target = atPictureResolution(sizeBeforeTurn(place), geometry.dpi);
     if (!control.opResize(float(target.width()), float(target.height())) ||
         !turnByCode(control, job.slot.panel, job.slot.code))
-        return {Outcome::failed(Status::Unreadable, control.lastError()), stored, {}};
+        return {Outcome::failed(Status::Unreadable, control.lastFailure().detail), stored, {}};
     return {Outcome::done(), stored, control.image()};
 }
 

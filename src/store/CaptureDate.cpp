@@ -73,14 +73,14 @@ Outcome writeExifDate(ImagingControl &imgPrint, const QString &targetFile, const
     // Saving whatever bitmap the control held before would overwrite the picture
     // with another one: without a fresh load there is nothing to save.
     if (!imgPrint.opLoadFile(targetFile, 0, 0, 1))
-        return Outcome::failed(Status::Unreadable, targetFile);
+        return imgPrint.lastFailure();
     for (int n = 0; n < kCommentSlots; ++n) {
         imgPrint.opComment(n, QString());
         imgPrint.opComment(n, imgPrint.opReadComment(targetFile, 0, n));
     }
     imgPrint.opComment(kCommentDateTime, newDate.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")));
     if (!imgPrint.opSaveFile(targetFile, kFormatJpegExif, 24, 2, 0))
-        return Outcome::failed(Status::WriteFailed, imgPrint.lastError());
+        return imgPrint.lastFailure();
     return Outcome::done(targetFile);
 }
 

@@ -444,7 +444,11 @@ void BrowseController::openView(PanelKind kind, int index)
         kind == PanelKind::Oral ? funOralFileName(int16_t(index)) : funFaceFileName(int16_t(index));
     if (path.isEmpty())
         return;
-    auto *view = new frmView(&w_);
+    BrowseState listed;
+    listed.strOralFile = w_.strOralFile;
+    listed.datOralFile = w_.datOralFile;
+    listed.intOralCount = w_.intOralCount;
+    auto *view = new frmView(w_.appSettings(), w_.settingsStore(), listed, &w_);
     view->show();
     if (kind == PanelKind::Oral)
         view->HyoujiOne(path, index);

@@ -18,6 +18,7 @@ constexpr double kWheelStep = 1.25;
 // Zooming stops where one picture pixel covers this many device pixels.
 constexpr double kMostDevicePixelsPerPixel = 4.0;
 const QColor kBackground(32, 32, 32);
+constexpr int kPaneGap = 4; // between the two pictures of a pair
 
 } // namespace
 
@@ -77,8 +78,8 @@ void ViewCanvas::layoutPanes()
     const int band = std::min(labelHeight(), height());
     const int half = width() / 2;
     for (size_t i = 0; i < panes_.size(); ++i) {
-        const int left = i == 0 ? 0 : half;
-        const int right = i == 0 ? half : width();
+        const int left = i == 0 ? 0 : std::min(width(), half + kPaneGap / 2);
+        const int right = i == 0 ? std::max(0, half - kPaneGap / 2) : width();
         panes_[i].area = QRect(left, band, right - left, height() - band);
     }
 }
@@ -188,6 +189,14 @@ QRectF ViewCanvas::pictureRect(int pane) const
 QString ViewCanvas::paneLabel(int pane) const
 {
     return pane >= 0 && pane < paneCount() ? panes_[size_t(pane)].label : QString();
+}
+
+QPointF ViewCanvas::picturePointAt(QPointF at) const
+{
+    if (panes_.size() != 1 || !panes_.front().ok)
+        return {};
+    const QPointF topLeft = zoom_ > 1.0 ? origin_ : panes_.front().placed.topLeft();
+    return (at - topLeft) / (fittedScale() * zoom_);
 }
 
 void ViewCanvas::paintEvent(QPaintEvent *)

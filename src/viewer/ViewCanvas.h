@@ -42,6 +42,8 @@ class ViewCanvas : public QWidget {
     // Where a pane's picture is drawn, in this widget's coordinates.
     QRectF pictureRect(int pane = 0) const;
     QString paneLabel(int pane) const;
+    // The point of the single picture (turned, in its stored pixels) under a point of this widget.
+    QPointF picturePointAt(QPointF at) const;
 
   protected:
     void paintEvent(QPaintEvent *event) override;

@@ -15,6 +15,7 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 
+#include "ViewBench.h"
 #include "app/AppSettings.h"
 #include "browse/PanelFill.h"
 #include "browse/VisitListing.h"
@@ -54,6 +55,9 @@ const char kHelp[] =
     "                      leading metadata, so picture size hardly matters)\n"
     "  view_fit            one 24 MP picture loaded whole and fitted to an 8000-twip-wide\n"
     "                      view at 96 dpi (533 pixels), as the viewer loads it\n"
+    "  view_open           the same picture opened as the view window opens it, until the\n"
+    "                      fitted bitmap is ready; view_open_floor is libjpeg-turbo alone\n"
+    "                      decoding it at the scale that view needs; also the memory kept\n"
     "  fill_first_naive    with --naive: fill_first decoding every picture whole on one thread\n"
     "\n"
     "Options:\n"
@@ -285,6 +289,7 @@ int main(int argc, char **argv)
                                       0);
                 }),
            "6000x4000 loaded whole, resized to 533 wide");
+    benchViewOpen(d.oral.first(), runs);
     if (parser.isSet(naive))
         report("fill_first_naive",
                time(

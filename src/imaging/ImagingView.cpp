@@ -10,7 +10,8 @@ namespace tolvarine {
 ImagingView::ImagingView(int index, QWidget *parent)
     : QWidget(parent), index_(index), control_(std::make_unique<ImagingControl>())
 {
-    setFocusPolicy(Qt::StrongFocus);
+    // Reached by Tab only: a click must not take the focus from the box being typed in.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 ImagingView::~ImagingView() = default;

@@ -40,10 +40,15 @@ void frmView::Form_Load()
         loadedPixels_ = QPoint(twipsToPixels(loadedTwips_.x(), dpi), twipsToPixels(loadedTwips_.y(), dpi));
         move(*loadedPixels_);
     }
-    const QSize window = twipsToPixels(viewWindowTwips(settings_.ViewSize, false), dpi);
+    sizeWindow(false);
+    blnShown = false;
+}
+
+void frmView::sizeWindow(bool portrait)
+{
+    const QSize window = twipsToPixels(viewWindowTwips(settings_.ViewSize, portrait), logicalDpiX());
     resize(window);
     layoutImg1(window);
-    blnShown = false;
 }
 
 void frmView::layoutImg1(QSize windowPixels)
@@ -85,12 +90,14 @@ void frmView::present(const QString &strFileName, int intPictNo, PanelKind kind)
 
     opened_ = std::make_shared<ViewPicture>(strFileName, kind,
                                             viewOrientationCode(settings_, kind, intPictNo), settings_);
-    if (opened_->turnsSideways()) {
-        const QSize window = twipsToPixels(viewWindowTwips(settings_.ViewSize, true), logicalDpiX());
-        resize(window);
-        layoutImg1(window);
-    }
+    // A turned facial picture stands upright in a portrait window; one that cannot
+    // be loaded leaves the window as it opened.
+    const bool portrait = opened_->turnsSideways();
+    if (portrait)
+        sizeWindow(true);
     showSingle(opened_);
+    if (portrait && !blnShown)
+        sizeWindow(false);
 }
 
 void frmView::setCaption(const QString &fileName)

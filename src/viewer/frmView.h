@@ -66,6 +66,7 @@ class frmView : public QWidget {
     void Form_Unload();
     void present(const QString &strFileName, int intPictNo, PanelKind kind);
     void setCaption(const QString &fileName);
+    void sizeWindow(bool portrait);
     void layoutImg1(QSize windowPixels);
     std::shared_ptr<ViewPicture> pictureFor(const QString &path);
     const std::vector<PositionVisit> &positionVisits();

@@ -17,6 +17,7 @@
 #include "app/AppSettings.h"
 #include "app/SharedState.h"
 #include "app/UserMessages.h"
+#include "browse/PanelNavigation.h"
 #include "browse/PatientNumber.h"
 #include "browse/frmKrNo.h"
 #include "imaging/ImagingView.h"
@@ -152,6 +153,13 @@ void BrowseController::connectControls()
                 [this, kind](int index, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
                     openPictureMenu(kind, index, button);
                 });
+        // The keyboard reaches the same: arrows move between the shown pictures of
+        // both panels, Enter is a click, the menu key opens the menu at the picture.
+        connect(view, &ImagingView::arrowPressed, this,
+                [this, kind](int index, Qt::ArrowType direction) { moveFocus(kind, index, direction); });
+        connect(view, &ImagingView::contextMenuRequested, this, [this, kind, view](int index) {
+            popUpPictureMenu(kind, index, view->mapToGlobal(view->rect().center()));
+        });
     };
     for (ImagingView *view : ui_.ImgSam)
         wire(view, PanelKind::Oral);
@@ -478,7 +486,7 @@ void BrowseController::openView(PanelKind kind, int index)
         kind == PanelKind::Oral ? funOralFileName(int16_t(index)) : funFaceFileName(int16_t(index));
     if (path.isEmpty())
         return;
-    auto *view = new frmView(ui_.window);
+    auto *view = new frmView(settings_, store_(), state_, ui_.window);
     view->show();
     if (kind == PanelKind::Oral)
         view->HyoujiOne(path, index);
@@ -490,9 +498,34 @@ void BrowseController::openPictureMenu(PanelKind kind, int index, Qt::MouseButto
 {
     if (button == Qt::LeftButton)
         return;
+    popUpPictureMenu(kind, index, QCursor::pos());
+}
+
+void BrowseController::popUpPictureMenu(PanelKind kind, int index, const QPoint &at)
+{
     state_.strPopupFile =
         kind == PanelKind::Oral ? funOralFileName(int16_t(index)) : funFaceFileName(int16_t(index));
-    ui_.mnuPict->popup(QCursor::pos());
+    ui_.mnuPict->popup(at);
+}
+
+void BrowseController::moveFocus(PanelKind kind, int index, Qt::ArrowType direction)
+{
+    constexpr int kFaceIds = 10; // facial positions are told apart from intraoral ones
+    std::vector<ShownPlace> places;
+    auto collect = [&](const auto &views, int base) {
+        for (ImagingView *view : views) {
+            if (view->isVisible())
+                places.push_back({base + view->index(), QRect(view->mapTo(ui_.window, QPoint(0, 0)), view->size())});
+        }
+    };
+    collect(ui_.ImgSam, 0);
+    collect(ui_.ImgFace, kFaceIds);
+    const int from = (kind == PanelKind::Oral ? 0 : kFaceIds) + index;
+    const std::optional<int> next = nextShownPlace(places, from, direction);
+    if (!next)
+        return;
+    ImagingView *target = *next >= kFaceIds ? ui_.ImgFace[size_t(*next - kFaceIds)] : ui_.ImgSam[size_t(*next)];
+    target->setFocus(Qt::TabFocusReason);
 }
 
 } // namespace tolvarine

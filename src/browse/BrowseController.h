@@ -73,6 +73,8 @@ class BrowseController : public QObject {
 
     void openView(PanelKind kind, int index);
     void openPictureMenu(PanelKind kind, int index, Qt::MouseButton button);
+    // Moves the focus from a picture to the nearest shown one in that direction.
+    void moveFocus(PanelKind kind, int index, Qt::ArrowType direction);
     QString funOralFileName(int16_t intPictNo) const;
     QString funFaceFileName(int16_t intPictNo) const;
 
@@ -88,6 +90,7 @@ class BrowseController : public QObject {
     class Operation;
 
     void connectControls();
+    void popUpPictureMenu(PanelKind kind, int index, const QPoint &at);
     void hidePanel(PanelKind kind, bool dropPictures);
     std::vector<PanelPicture> showPanel(PanelKind kind, PanelPreparation &preparation);
     void readPatientNameFile(const QString &folder);

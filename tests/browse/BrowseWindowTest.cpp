@@ -575,15 +575,16 @@ TEST_F(Browse, AClickOpensAFurtherViewWindowEachTime)
     ASSERT_EQ(views.size(), 3u);
     int oral = 0, facial = 0;
     for (frmView *v : views) {
-        if (v->isFacial()) {
+        if (v->blnFaceMode) {
             ++facial;
-            EXPECT_EQ(v->fileName(), folder + "/face/F_0001.jpg");
-            EXPECT_EQ(v->pictureNumber(), 0);
+            EXPECT_EQ(v->strViewFile, folder + "/face/F_0001.jpg");
+            EXPECT_EQ(v->intViewPos, 0);
         } else {
             ++oral;
-            EXPECT_EQ(v->fileName(), folder + "/IMG_0005.jpg");
-            EXPECT_EQ(v->windowTitle(), folder + "/IMG_0005.jpg");
-            EXPECT_EQ(v->pictureNumber(), 1);
+            EXPECT_EQ(v->strViewFile, folder + "/IMG_0005.jpg");
+            EXPECT_EQ(v->windowTitle(), folder.mid(w->appSettings().PictFolda.size()) +
+                                          "/IMG_0005.jpg - 2009/03/15 - View");
+            EXPECT_EQ(v->intViewPos, 1);
         }
         EXPECT_FALSE(v->isModal());
     }

@@ -15,6 +15,7 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 
+#include "ViewBench.h"
 #include "app/AppSettings.h"
 #include "browse/PanelFill.h"
 #include "browse/VisitListing.h"
@@ -60,6 +61,9 @@ const char kHelp[] =
     "  print_sheet         the normal print sheet of the 7 + 5 pictures rendered to a PDF\n"
     "                      at 600 dpi (no dialog); print_sheet_floor: the same files decoded\n"
     "                      by libjpeg-turbo at the sheet's scale on all cores; then the ratio\n"
+    "  view_open           the same picture opened as the view window opens it, until the\n"
+    "                      fitted bitmap is ready; view_open_floor is libjpeg-turbo alone\n"
+    "                      decoding it at the scale that view needs; also the memory kept\n"
     "  fill_first_naive    with --naive: fill_first decoding every picture whole on one thread\n"
     "\n"
     "Options:\n"
@@ -327,6 +331,7 @@ int main(int argc, char **argv)
     bench::benchPrintSheet(
         d.oral, d.face, runs, [](int n, auto &before, auto &work) { return time(n, before, work); },
         [](const char *task, auto &ms, const char *note) { return report(task, ms, note); });
+    benchViewOpen(d.oral.first(), runs);
     if (parser.isSet(naive))
         report("fill_first_naive",
                time(

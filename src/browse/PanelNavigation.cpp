@@ -26,7 +26,9 @@ std::optional<int> nextShownPlace(const std::vector<ShownPlace> &places, int fro
         const QPoint offset = place.rect.center() - start;
         const int ahead = sign * (horizontal ? offset.x() : offset.y());
         const int aside = std::abs(horizontal ? offset.y() : offset.x());
-        if (ahead <= 0)
+        // A place only barely ahead but far to the side is not in that direction:
+        // the left column of one panel must not lead Left into the other panel.
+        if (ahead <= 0 || 2LL * ahead <= aside)
             continue;
         const long long score = ahead + 2LL * aside;
         if (score < bestScore) {

@@ -562,6 +562,35 @@ TEST_F(Browse, ARightClickOnAFacialThumbnailOpensTheMenuForItsPicture)
     w->mnuPict->hide();
 }
 
+TEST_F(Browse, TheThumbnailsCanBeWorkedByKeyboard)
+{
+    const QString folder = makePatient123();
+    const auto w = loadWindow();
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    commit(*w, "123");
+    w->ImgSam[2]->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(w->ImgSam[2]->hasFocus());
+    QTest::keyClick(w->ImgSam[2], Qt::Key_Left); // nothing shown further left
+    EXPECT_TRUE(w->ImgSam[2]->hasFocus());
+    QTest::keyClick(w->ImgSam[2], Qt::Key_Right);
+    ASSERT_TRUE(w->ImgSam[1]->hasFocus());
+
+    QTest::keyClick(w->ImgSam[1], Qt::Key_Return);
+    const std::vector<frmView *> views = openViews();
+    ASSERT_EQ(views.size(), 1u);
+    EXPECT_EQ(views.front()->strViewFile, folder + "/IMG_0005.jpg");
+    QTest::keyClick(views.front(), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(openViews().empty());
+
+    QTest::keyClick(w->ImgFace[0], Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(w->state().strPopupFile, folder + "/face/F_0001.jpg");
+    EXPECT_TRUE(w->mnuPict->isVisible());
+    w->mnuPict->hide();
+}
+
 TEST_F(Browse, AClickOpensAFurtherViewWindowEachTime)
 {
     const QString folder = makePatient123();

@@ -1,5 +1,7 @@
 #include "browse/PanelFill.h"
 
+#include <optional>
+
 #include <QList>
 #include <QSet>
 #include <QFuture>
@@ -13,10 +15,34 @@ namespace tolvarine {
 
 namespace {
 
+int16_t codeAt(const PanelSetup &setup, int position)
+{
+    return position < int(setup.codes.size()) ? setup.codes[size_t(position)] : 0;
+}
+
 QString madeKey(const QString &picture, const PanelSetup &setup, int position)
 {
-    const int16_t code = position < int(setup.codes.size()) ? setup.codes[size_t(position)] : 0;
+    const int16_t code = codeAt(setup, position);
     return QStringLiteral("%1|%2|%3").arg(setup.kind == PanelKind::Oral ? 0 : 1).arg(code).arg(picture);
+}
+
+// What a thumbnail file says about itself: the orientation code it was turned by.
+const QString kTurnNote = QStringLiteral("Tolvarine turn ");
+
+QString turnNote(int16_t code)
+{
+    return kTurnNote + QString::number(code);
+}
+
+// The code a thumbnail was made with; nullopt for one without the note (made by an
+// older program), which is used as it is.
+std::optional<int16_t> notedTurn(const QString &note)
+{
+    if (!note.startsWith(kTurnNote))
+        return std::nullopt;
+    bool ok = false;
+    const int code = note.mid(kTurnNote.size()).toInt(&ok);
+    return ok ? std::optional<int16_t>(int16_t(code)) : std::nullopt;
 }
 
 struct Job {
@@ -32,7 +58,11 @@ PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumb
     const QString existing = resolveCaseInsensitive(thumbnailPath(job.picture));
     ImagingControl control;
     if (!existing.isEmpty()) {
-        if (control.opLoadFile(existing, 0, 0, -1)) {
+        // A picture moves to another position when one with an earlier name joins
+        // its visit: a thumbnail turned for another position is made again.
+        const bool loaded = control.opLoadFile(existing, 0, 0, -1);
+        const std::optional<int16_t> turn = notedTurn(control.comment(kCommentNote));
+        if (loaded && (!turn || *turn == codeAt(setup, job.placement.position))) {
             out.thumbnail = existing;
             out.fromThumbnail = true;
             out.image = control.image();
@@ -64,7 +94,7 @@ PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumb
         control.opResize(float(kThumbnailWidth), height, 0);
     }
     const int position = job.placement.position;
-    turnByCode(control, setup.kind, position < int(setup.codes.size()) ? setup.codes[size_t(position)] : 0);
+    turnByCode(control, setup.kind, codeAt(setup, position));
     out.image = control.image();
     // A picture cut short (still being copied, a broken card) gets no thumbnail
     // file, so that the whole picture is shown once it is complete.
@@ -158,6 +188,7 @@ int saveMissingThumbnails(const std::vector<PanelPicture> &pictures, const Panel
             (p.replaceThumbnail || !existsCaseInsensitive(p.thumbnail))) {
             ImagingControl control;
             control.setImage(p.image);
+            control.opComment(kCommentNote, turnNote(codeAt(setup, p.placement.position)));
             saved = control.opSaveFile(p.thumbnail, kFormatThumbnail, 24, 2, 0);
         }
         if (saved) {

@@ -49,7 +49,7 @@ struct PanelPicture {
     QString thumbnail;             // the thumbnail file, as it exists on disk or as it is to be made
     bool fromThumbnail = false;    // image is the thumbnail file's content
     bool keepThumbnail = false;    // image was made from the picture and is to be kept as its thumbnail
-    bool replaceThumbnail = false; // the existing thumbnail file did not decode
+    bool replaceThumbnail = false; // the thumbnail file did not decode, or was made for another code
     QImage image;                  // null when neither the thumbnail nor the picture loaded
 };
 

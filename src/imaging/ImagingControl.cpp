@@ -47,6 +47,36 @@ QSize reducedDecodeSize(QSize full, QSize wanted)
     return {};
 }
 
+// Decodes JPEG bytes as the load does: as stored, at the given scale.
+QImage decodeJpeg(const QByteArray &bytes, QSize decodeSize)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAutoTransform(false);
+    if (decodeSize.isValid())
+        reader.setScaledSize(decodeSize);
+    return reader.read();
+}
+
+// Whether a JPEG that ends without its end-of-image marker still holds all of its
+// picture data. The decoder makes up the blocks it finds no data for; bytes added
+// after the end then take their place, so the picture changes. When the scans
+// were complete, bytes after them are passed over and nothing changes.
+bool scansComplete(const QByteArray &bytes, const QImage &decoded, QSize decodeSize)
+{
+    QByteArray extended = bytes;
+    quint32 state = 0x9E3779B9u;
+    for (int i = 0; i < 4096; ++i) {
+        state = state * 1664525u + 1013904223u;
+        extended.append(char((state >> 24) % 0xFF)); // never FF: no marker
+    }
+    extended.append("\xFF\xD9", 2);
+    const QImage filled = decodeJpeg(extended, decodeSize);
+    return !filled.isNull() && filled.convertToFormat(decoded.format()) == decoded;
+}
+
 QByteArray encodeJpeg(const QImage &image, int quality, QString &error)
 {
     // Always three components, also for a grey bitmap.
@@ -200,7 +230,9 @@ bool ImagingControl::opLoadFile(const QString &path, int, int, int, QSize wanted
     loadedPath_ = path;
     pristine_ = true;
     reduced_ = decodeSize.isValid();
-    damaged_ = jpeg && !jpegIsComplete(bytes);
+    damaged_ = jpeg && !jpegIsComplete(bytes) && !scansComplete(bytes, image_, decodeSize);
+    if (jpeg)
+        comments_[size_t(kCommentNote)] = jpegComment(bytes).value_or(QString());
     if (damaged_)
         lastFailure_ =
             Outcome::failed(Status::Damaged, QStringLiteral("picture data cut short: %1").arg(path));
@@ -348,6 +380,8 @@ bool ImagingControl::opSaveFile(const QString &path, int format, int, int, int)
         encodeJpeg(image_, format == kFormatThumbnail ? kThumbnailQuality : kPictureQuality, error);
     if (bytes.isEmpty())
         return fail(Status::Invalid, error);
+    if (format == kFormatThumbnail && !comments_[size_t(kCommentNote)].isEmpty())
+        bytes = withJpegComment(bytes, comments_[size_t(kCommentNote)]);
     if (format == kFormatJpegExif) {
         QByteArray source;
         if (!loadedPath_.isEmpty())
@@ -510,6 +544,14 @@ bool ImagingControl::opPaint(QPainter *device, float left, float top, float widt
 
 QString ImagingControl::opReadComment(const QString &path, int, int number)
 {
+    if (number == kCommentNote) {
+        QByteArray head;
+        if (Outcome read = readJpegHeader(path, head); !read) {
+            fail(std::move(read));
+            return {};
+        }
+        return jpegComment(head).value_or(QString());
+    }
     if (number < 0 || number >= kCommentSlots || !exifKeyForSlot(number))
         return {};
     QByteArray head;

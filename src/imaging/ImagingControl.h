@@ -21,6 +21,9 @@ inline constexpr int kFormatThumbnail = 5;  // "*sn.cmp": baseline JPEG, quality
 inline constexpr int kFormatJpegExif = 98;  // JPEG carrying the comments as Exif
 inline constexpr int kCommentSlots = 175;
 inline constexpr int kCommentDateTime = 2;
+// Comment slot 1 is the file's JPEG comment segment: loaded with the picture, read
+// by opReadComment, and written into a thumbnail file (code 5) when it holds text.
+inline constexpr int kCommentNote = 1;
 
 // The imaging control: one bitmap and its 175 comment slots, with the operations
 // the windows use, by their names. Plain class, no widget; a failing operation

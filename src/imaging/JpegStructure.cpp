@@ -286,4 +286,28 @@ qsizetype exifInsertionOffset(const QByteArray &jpeg)
     return at;
 }
 
+std::optional<QString> jpegComment(const QByteArray &jpeg)
+{
+    constexpr uchar kComment = 0xFE;
+    for (const JpegSegment &segment : jpegSegments(jpeg)) {
+        if (segment.marker == kComment && segment.size >= 4)
+            return QString::fromUtf8(jpeg.mid(segment.offset + 4, segment.size - 4));
+    }
+    return std::nullopt;
+}
+
+QByteArray withJpegComment(const QByteArray &jpeg, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    const qsizetype length = bytes.size() + 2;
+    const qsizetype at = exifInsertionOffset(jpeg);
+    if (length > 0xFFFF || at < 2)
+        return jpeg;
+    QByteArray segment("\xFF\xFE", 2);
+    segment.append(char(length >> 8)).append(char(length & 0xFF)).append(bytes);
+    QByteArray out = jpeg;
+    out.insert(at, segment);
+    return out;
+}
+
 } // namespace tolvarine

@@ -62,6 +62,14 @@ QByteArrayView exifTiffOf(const QByteArray &jpeg, const JpegSegment &exif);
 // An APP1 segment carrying the TIFF structure; empty when it does not fit one segment.
 QByteArray makeExifSegment(QByteArrayView tiff);
 
+// The text of the first comment segment (COM) before the first scan; nullopt when
+// there is none.
+std::optional<QString> jpegComment(const QByteArray &jpeg);
+
+// The JPEG with a comment segment holding text put after SOI and the APP0
+// segments; the JPEG unchanged when text does not fit one segment.
+QByteArray withJpegComment(const QByteArray &jpeg, const QString &text);
+
 // Where a new Exif segment goes in a JPEG that has none: after SOI and the APP0
 // segments (JFIF) that must come first.
 qsizetype exifInsertionOffset(const QByteArray &jpeg);

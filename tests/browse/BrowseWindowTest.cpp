@@ -56,12 +56,6 @@ class Browse : public test::BrowseWindow {
 
 // --- patient number ------------------------------------------------------------
 
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 TEST_F(Browse, TypedAndPaddedNumbersListTheSameFolderAgainEachTime)
 {
     const QString folder = makePatient123();
@@ -202,7 +196,7 @@ TEST_F(Browse, AMissingOrUnreadableNameFileEmptiesTheBoxAndAnUnreadableOneIsKept
     EXPECT_TRUE(w->txtKrName->text().isEmpty());
     w->txtKrName->setText(QStringLiteral("別人"));
     leaveNameBox(*w);
-    EXPECT_EQ(bytesOf(third + "/krname.txt"), garbled);
+    EXPECT_EQ(test::bytesOf(third + "/krname.txt"), garbled);
     commit(*w, "456");
     EXPECT_TRUE(w->txtKrName->text().isEmpty());
 }
@@ -211,7 +205,7 @@ TEST_F(Browse, AMissingOrUnreadableNameFileEmptiesTheBoxAndAnUnreadableOneIsKept
 TEST_F(Browse, ANameNeverLandsInAnotherPatientsNameFile)
 {
     const QString first = makePatient123();
-    const QByteArray firstFile = bytesOf(nameFilePath(first));
+    const QByteArray firstFile = test::bytesOf(nameFilePath(first));
     const QString empty = patient("00456"); // a folder without pictures
     const auto w = loadWindow();
     // Typed before any patient was listed: the picture folder itself is listed.
@@ -226,13 +220,13 @@ TEST_F(Browse, ANameNeverLandsInAnotherPatientsNameFile)
     EXPECT_EQ(w->state().strKrNameFile, nameFilePath(empty));
     leaveNameBox(*w);
     EXPECT_FALSE(QFileInfo::exists(nameFilePath(empty)));
-    EXPECT_EQ(bytesOf(nameFilePath(first)), firstFile);
+    EXPECT_EQ(test::bytesOf(nameFilePath(first)), firstFile);
 
     // The empty patient's own name is written where it belongs.
     w->txtKrName->setText(QStringLiteral("佐藤　一郎"));
     leaveNameBox(*w);
     EXPECT_EQ(readPatientName(nameFilePath(empty)), QStringLiteral("佐藤　一郎"));
-    EXPECT_EQ(bytesOf(nameFilePath(first)), firstFile);
+    EXPECT_EQ(test::bytesOf(nameFilePath(first)), firstFile);
 }
 
 TEST_F(Browse, FullWidthDigitsFindThePatient)
@@ -505,17 +499,34 @@ TEST_F(Browse, TheFirstDisplayWritesTheThumbnailAndTheNextShowsIt)
     EXPECT_EQ(w->ImgSam[0]->toolTipText(), a);
 }
 
-TEST_F(Browse, AThumbnailKeepsTheTurningItWasMadeWith)
+TEST_F(Browse, AThumbnailFollowsThePositionItsPictureStandsAt)
 {
-    setSetting(QStringLiteral("PictSyori0"), QStringLiteral("1"));
+    // Position 0 is shown as taken, position 1 upside down, position 2 mirrored.
+    setSetting(QStringLiteral("PictSyori1"), QStringLiteral("1"));
+    setSetting(QStringLiteral("PictSyori2"), QStringLiteral("2"));
     const QString folder = patient("00007");
-    picture(folder, "a.jpg", QDate(2010, 6, 7));
+    picture(folder, "b.jpg", QDate(2010, 6, 7));
+    picture(folder, "c.jpg", QDate(2010, 6, 7), 30);
     const auto w = loadWindow();
     commit(*w, "7");
-    EXPECT_EQ(test::cornerColours(w->ImgSam[0]->control().image()), QStringLiteral("wbgr"));
-    w->appSettings().PictSyori[0] = 0;
+    EXPECT_EQ(test::cornerColours(w->ImgSam[0]->control().image()), QStringLiteral("rgbw"));
+    EXPECT_EQ(test::cornerColours(w->ImgSam[1]->control().image()), QStringLiteral("wbgr"));
+
+    // A picture with an earlier name joins the visit: b and c move one position on.
+    picture(folder, "a.jpg", QDate(2010, 6, 7), 60);
     commit(*w, "7");
-    EXPECT_EQ(test::cornerColours(w->ImgSam[0]->control().image()), QStringLiteral("wbgr"));
+    const char *expected[] = {"rgbw", "wbgr", "grwb"};
+    for (int position = 0; position < 3; ++position) {
+        EXPECT_EQ(test::cornerColours(w->ImgSam[size_t(position)]->control().image()),
+                  QString::fromLatin1(expected[position]))
+            << position;
+    }
+    EXPECT_EQ(test::cornerColours(test::decoded(folder + "/csn.cmp")), QStringLiteral("grwb"));
+
+    // A changed setting is followed as well.
+    w->appSettings().PictSyori[1] = 0;
+    commit(*w, "7");
+    EXPECT_EQ(test::cornerColours(w->ImgSam[1]->control().image()), QStringLiteral("rgbw"));
 }
 
 TEST_F(Browse, AFacialPositionTurnedAQuarterIs195High)

@@ -109,10 +109,10 @@ TEST_F(ImportWindow, RebuildMakesThumbnailsWithThePresentOrientation)
     const QString thumb = folder + QStringLiteral("/asn.cmp");
     ASSERT_EQ(cornerColours(decoded(thumb)), QStringLiteral("rgbw"));
 
-    // A new orientation alone leaves the thumbnail as it was made.
+    // A thumbnail follows a new orientation at the next showing.
     w->appSettings().PictSyori[0] = 1;
     commit(*w, QStringLiteral("123"));
-    EXPECT_EQ(cornerColours(decoded(thumb)), QStringLiteral("rgbw"));
+    EXPECT_EQ(cornerColours(decoded(thumb)), QStringLiteral("wbgr"));
 
     w->mnuEditSamnail->trigger();
     EXPECT_EQ(cornerColours(decoded(thumb)), QStringLiteral("wbgr"));

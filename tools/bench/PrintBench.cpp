@@ -6,8 +6,6 @@
 
 #include <cstdio>
 
-#include <jpeglib.h>
-
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -17,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QtConcurrent/QtConcurrentMap>
 
+#include "JpegFloor.h"
 #include "app/AppSettings.h"
 #include "platform/Twips.h"
 #include "print/SheetPrint.h"
@@ -26,41 +25,6 @@ namespace tolvarine::bench {
 namespace {
 
 constexpr int kDpi = 600;
-
-// The file decoded at the largest 1/2, 1/4 or 1/8 reduction that still gives the
-// wanted width, into 32-bit pixels; false when libjpeg refuses it.
-bool decodeReduced(const QString &path, int wantedWidth)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    errors.error_exit = [](j_common_ptr) { std::abort(); }; // the bench's own files always decode
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_EXT_BGRX;
-    info.scale_num = 1;
-    info.scale_denom = 1;
-    for (unsigned divisor : {8u, 4u, 2u}) {
-        if ((info.image_width + divisor - 1) / divisor >= unsigned(wantedWidth)) {
-            info.scale_denom = divisor;
-            break;
-        }
-    }
-    jpeg_start_decompress(&info);
-    std::vector<unsigned char> pixels(size_t(info.output_width) * info.output_height * 4);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = pixels.data() + size_t(info.output_scanline) * info.output_width * 4;
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return true;
-}
 
 bool renderSheet(const SheetSource &source, const QString &pdf)
 {
@@ -102,7 +66,7 @@ void benchPrintSheet(const QStringList &oral, const QStringList &face, int runs,
                time(runs, nullptr,
                     [&] {
                         const QList<bool> done = QtConcurrent::blockingMapped<QList<bool>>(
-                            all, [across](const QString &path) { return decodeReduced(path, across); });
+                            all, [across](const QString &path) { return !decodeWithLibjpeg(path, QSize(across, 0)).isEmpty(); });
                         decoded &= !done.contains(false);
                     }),
                "the 12 files decoded by libjpeg-turbo at the sheet's scale, all cores");

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <csetjmp>
 #include <cstdio>
 #include <fstream>
 #include <vector>
@@ -15,9 +14,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 
-// jpeglib.h wants FILE and size_t declared first.
-#include <jpeglib.h>
-
+#include "JpegFloor.h"
 #include "app/AppSettings.h"
 #include "platform/Twips.h"
 #include "store/CaptureDate.h"
@@ -28,56 +25,6 @@ namespace tolvarine {
 namespace {
 
 constexpr int kViewTwips = 8000, kViewDpi = 96;
-
-struct JpegFailure {
-    jpeg_error_mgr manager;
-    std::jmp_buf back;
-};
-
-void jumpBack(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<JpegFailure *>(info->err)->back, 1);
-}
-
-// The floor: the file read and decoded by libjpeg-turbo at the smallest M/8 scale
-// that still covers the fitted size, into 32-bit pixels as the view keeps them.
-bool decodeFloor(const QString &path, QSize fitted, QSize *decoded)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    jpeg_decompress_struct info{};
-    JpegFailure failure{};
-    info.err = jpeg_std_error(&failure.manager);
-    failure.manager.error_exit = jumpBack;
-    std::vector<unsigned char> pixels;
-    if (setjmp(failure.back)) {
-        jpeg_destroy_decompress(&info);
-        return false;
-    }
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_EXT_BGRX;
-    info.scale_denom = 8;
-    for (info.scale_num = 1; info.scale_num < 8; ++info.scale_num) {
-        jpeg_calc_output_dimensions(&info);
-        if (int(info.output_width) >= fitted.width() && int(info.output_height) >= fitted.height())
-            break;
-    }
-    jpeg_start_decompress(&info);
-    const size_t stride = size_t(info.output_width) * 4;
-    pixels.resize(stride * info.output_height);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = pixels.data() + stride * info.output_scanline;
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    *decoded = QSize(int(info.output_width), int(info.output_height));
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return true;
-}
 
 double residentMegabytes()
 {
@@ -133,7 +80,7 @@ bool benchViewOpen(const QString &picture, int runs)
         return ok;
     };
     QSize floorSize;
-    if (!open() || !decodeFloor(picture, fitted, &floorSize)) {
+    if (!open() || (floorSize = bench::decodeWithLibjpeg(picture, fitted)).isEmpty()) {
         std::fprintf(stderr, "view_open: cannot decode %s\n", qPrintable(picture));
         return false;
     }
@@ -145,7 +92,7 @@ bool benchViewOpen(const QString &picture, int runs)
         open();
         viewMs.push_back(timer.nsecsElapsed() / 1e6);
         timer.start();
-        decodeFloor(picture, fitted, &floorSize);
+        floorSize = bench::decodeWithLibjpeg(picture, fitted);
         floorMs.push_back(timer.nsecsElapsed() / 1e6);
     }
 

@@ -1,6 +1,9 @@
 #include "app/AppSettings.h"
 
+#include <array>
 #include <cmath>
+#include <functional>
+#include <vector>
 #include <limits>
 
 #include <QSettings>
@@ -46,11 +49,6 @@ int16_t readInt16(QSettings &store, const QString &key, int16_t fallback)
     return readInteger<int16_t>(store, key, fallback);
 }
 
-int32_t readInt32(QSettings &store, const QString &key, int32_t fallback)
-{
-    return readInteger<int32_t>(store, key, fallback);
-}
-
 float readSingle(QSettings &store, const QString &key, float fallback)
 {
     const auto text = storedText(store.value(key));
@@ -94,6 +92,106 @@ int16_t setOnlyWhenChecked(int state)
     return state == 1 ? 1 : 0;
 }
 
+// One stored general setting: reading it into the record, with its default, and
+// taking the options dialog's input into the record and the store, normalised.
+struct SettingRow {
+    std::function<void(QSettings &, AppSettings &, const QString &programFolder)> load;
+    std::function<void(QSettings &, const GeneralSettingsInput &, AppSettings &)> store;
+};
+
+template <typename Int>
+using NumberInput = Int (*)(const GeneralSettingsInput &, const AppSettings &);
+
+template <typename Int>
+SettingRow numberRow(const char *key, Int AppSettings::*field, Int fallback, NumberInput<Int> input)
+{
+    const QString name = QLatin1String(key);
+    return {[=](QSettings &st, AppSettings &s, const QString &) { s.*field = readInteger<Int>(st, name, fallback); },
+            [=](QSettings &st, const GeneralSettingsInput &in, AppSettings &s) {
+                s.*field = input(in, s);
+                writeNumber(st, name, s.*field);
+            }};
+}
+
+// A text setting; a null fallback stands for the program's folder.
+SettingRow textRow(const char *key, QString AppSettings::*field, const char *fallback,
+                   QString GeneralSettingsInput::*input)
+{
+    const QString name = QLatin1String(key);
+    return {[=](QSettings &st, AppSettings &s, const QString &programFolder) {
+                s.*field = readText(st, name, fallback ? QString::fromUtf8(fallback) : programFolder);
+            },
+            [=](QSettings &st, const GeneralSettingsInput &in, AppSettings &s) {
+                s.*field = in.*input;
+                writeText(st, name, s.*field);
+            }};
+}
+
+// The elements of an array setting, stored as stem0, stem1 …; the default of each is 0.
+template <std::size_t N>
+void addElementRows(std::vector<SettingRow> &rows, const char *stem, std::array<int16_t, N> AppSettings::*field,
+                    std::array<int16_t, N> GeneralSettingsInput::*input)
+{
+    for (std::size_t i = 0; i < N; ++i) {
+        const QString name = indexedKey(stem, int(i));
+        rows.push_back({[=](QSettings &st, AppSettings &s, const QString &) {
+                            (s.*field)[i] = readInt16(st, name, 0);
+                        },
+                        [=](QSettings &st, const GeneralSettingsInput &in, AppSettings &s) {
+                            (s.*field)[i] = (in.*input)[i];
+                            writeNumber(st, name, (s.*field)[i]);
+                        }});
+    }
+}
+
+// Every general setting, in the order the store has always been written.
+const std::vector<SettingRow> &settingRows()
+{
+    static const std::vector<SettingRow> rows = [] {
+        using In = GeneralSettingsInput;
+        using S = AppSettings;
+        std::vector<SettingRow> r;
+        addElementRows(r, "PictSyori", &S::PictSyori, &In::PictSyori);
+        addElementRows(r, "FacePictSyori", &S::FacePictSyori, &In::FacePictSyori);
+        r.push_back(textRow("Jyunban", &S::Jyunban, "0123456", &In::Jyunban));
+        r.push_back(textRow("FaceJyunban", &S::FaceJyunban, "01234", &In::FaceJyunban));
+        r.push_back(textRow("PictFolda", &S::PictFolda, nullptr, &In::PictFolda));
+        r.push_back(textRow("PictReadFolda", &S::PictReadFolda, nullptr, &In::PictReadFolda));
+        // A number too large for the field keeps the previous width instead of failing the whole write.
+        r.push_back(numberRow<int32_t>("ViewSize", &S::ViewSize, 8000, [](const In &in, const S &s) {
+            return roundToInt32(leadingNumber(in.ViewSizeText)).value_or(s.ViewSize);
+        }));
+        r.push_back(numberRow<int16_t>("OsFontSize", &S::OsFontSize, 0, [](const In &in, const S &) {
+            return setUnlessClear(in.OsFontSizeState);
+        }));
+        r.push_back(numberRow<int16_t>("FileHizuke", &S::FileHizuke, 1, [](const In &in, const S &) {
+            return setUnlessClear(in.FileHizukeState);
+        }));
+        r.push_back(numberRow<int16_t>("DropAriaTips", &S::DropAriaTips, 1, [](const In &in, const S &) {
+            return setOnlyWhenChecked(in.DropAriaTipsState);
+        }));
+        r.push_back(numberRow<int16_t>("ViewIti", &S::ViewIti, 0, [](const In &in, const S &) {
+            return setOnlyWhenChecked(in.ViewItiState);
+        }));
+        r.push_back(numberRow<int16_t>("Contrast", &S::Contrast, 0, [](const In &in, const S &) {
+            return static_cast<int16_t>(in.ContrastState);
+        }));
+        r.push_back(numberRow<int16_t>("Kido", &S::Kido, 0, [](const In &in, const S &) {
+            return static_cast<int16_t>(in.KidoState);
+        }));
+        r.push_back(numberRow<int16_t>("RGB", &S::RGB, 0, [](const In &in, const S &) {
+            return static_cast<int16_t>(in.RGBState);
+        }));
+        r.push_back(numberRow<int32_t>("ContrastTi", &S::ContrastTi, 0, [](const In &in, const S &) { return in.ContrastTi; }));
+        r.push_back(numberRow<int32_t>("KidoTi", &S::KidoTi, 0, [](const In &in, const S &) { return in.KidoTi; }));
+        r.push_back(numberRow<int32_t>("GreenTi", &S::GreenTi, 0, [](const In &in, const S &) { return in.GreenTi; }));
+        r.push_back(numberRow<int32_t>("RedTi", &S::RedTi, 0, [](const In &in, const S &) { return in.RedTi; }));
+        r.push_back(numberRow<int32_t>("BlueTi", &S::BlueTi, 0, [](const In &in, const S &) { return in.BlueTi; }));
+        return r;
+    }();
+    return rows;
+}
+
 } // namespace
 
 QString settingsApplicationName()
@@ -116,85 +214,16 @@ AppSettings loadAppSettings(QSettings &store, const QString &programFolder)
 {
     SettingsGroup group(store);
     AppSettings s;
-    for (int i = 0; i < static_cast<int>(s.PictSyori.size()); ++i)
-        s.PictSyori[i] = readInt16(store, indexedKey("PictSyori", i), 0);
-
-    s.Jyunban = readText(store, QStringLiteral("Jyunban"), QStringLiteral("0123456"));
-    s.FaceJyunban = readText(store, QStringLiteral("FaceJyunban"), QStringLiteral("01234"));
-    s.PictFolda = readText(store, QStringLiteral("PictFolda"), programFolder);
-    s.PictReadFolda = readText(store, QStringLiteral("PictReadFolda"), programFolder);
-
-    s.ViewSize = readInt32(store, QStringLiteral("ViewSize"), 8000);
-    s.OsFontSize = readInt16(store, QStringLiteral("OsFontSize"), 0);
-    s.DropAriaTips = readInt16(store, QStringLiteral("DropAriaTips"), 1);
-    s.ViewIti = readInt16(store, QStringLiteral("ViewIti"), 0);
-    s.FileHizuke = readInt16(store, QStringLiteral("FileHizuke"), 1);
-
-    s.Contrast = readInt16(store, QStringLiteral("Contrast"), 0);
-    s.Kido = readInt16(store, QStringLiteral("Kido"), 0);
-    s.RGB = readInt16(store, QStringLiteral("RGB"), 0);
-
-    s.ContrastTi = readInt32(store, QStringLiteral("ContrastTi"), 0);
-    s.KidoTi = readInt32(store, QStringLiteral("KidoTi"), 0);
-    s.RedTi = readInt32(store, QStringLiteral("RedTi"), 0);
-    s.GreenTi = readInt32(store, QStringLiteral("GreenTi"), 0);
-    s.BlueTi = readInt32(store, QStringLiteral("BlueTi"), 0);
-
-    for (int i = 0; i < static_cast<int>(s.FacePictSyori.size()); ++i)
-        s.FacePictSyori[i] = readInt16(store, indexedKey("FacePictSyori", i), 0);
+    for (const SettingRow &row : settingRows())
+        row.load(store, s, programFolder);
     return s;
 }
 
 void writeGeneralSettings(QSettings &store, const GeneralSettingsInput &in, AppSettings &s)
 {
     SettingsGroup group(store);
-    s.PictSyori = in.PictSyori;
-    s.FacePictSyori = in.FacePictSyori;
-    for (int i = 0; i < static_cast<int>(s.PictSyori.size()); ++i)
-        writeNumber(store, indexedKey("PictSyori", i), s.PictSyori[i]);
-    for (int i = 0; i < static_cast<int>(s.FacePictSyori.size()); ++i)
-        writeNumber(store, indexedKey("FacePictSyori", i), s.FacePictSyori[i]);
-
-    s.Jyunban = in.Jyunban;
-    writeText(store, QStringLiteral("Jyunban"), s.Jyunban);
-    s.FaceJyunban = in.FaceJyunban;
-    writeText(store, QStringLiteral("FaceJyunban"), s.FaceJyunban);
-
-    s.PictFolda = in.PictFolda;
-    writeText(store, QStringLiteral("PictFolda"), s.PictFolda);
-    s.PictReadFolda = in.PictReadFolda;
-    writeText(store, QStringLiteral("PictReadFolda"), s.PictReadFolda);
-    // A number too large for the field keeps the previous width instead of failing
-    // the whole write.
-    s.ViewSize = roundToInt32(leadingNumber(in.ViewSizeText)).value_or(s.ViewSize);
-    writeNumber(store, QStringLiteral("ViewSize"), s.ViewSize);
-
-    s.OsFontSize = setUnlessClear(in.OsFontSizeState);
-    writeNumber(store, QStringLiteral("OsFontSize"), s.OsFontSize);
-    s.FileHizuke = setUnlessClear(in.FileHizukeState);
-    writeNumber(store, QStringLiteral("FileHizuke"), s.FileHizuke);
-    s.DropAriaTips = setOnlyWhenChecked(in.DropAriaTipsState);
-    writeNumber(store, QStringLiteral("DropAriaTips"), s.DropAriaTips);
-    s.ViewIti = setOnlyWhenChecked(in.ViewItiState);
-    writeNumber(store, QStringLiteral("ViewIti"), s.ViewIti);
-
-    s.Contrast = static_cast<int16_t>(in.ContrastState);
-    writeNumber(store, QStringLiteral("Contrast"), s.Contrast);
-    s.Kido = static_cast<int16_t>(in.KidoState);
-    writeNumber(store, QStringLiteral("Kido"), s.Kido);
-    s.RGB = static_cast<int16_t>(in.RGBState);
-    writeNumber(store, QStringLiteral("RGB"), s.RGB);
-
-    s.ContrastTi = in.ContrastTi;
-    writeNumber(store, QStringLiteral("ContrastTi"), s.ContrastTi);
-    s.KidoTi = in.KidoTi;
-    writeNumber(store, QStringLiteral("KidoTi"), s.KidoTi);
-    s.GreenTi = in.GreenTi;
-    writeNumber(store, QStringLiteral("GreenTi"), s.GreenTi);
-    s.RedTi = in.RedTi;
-    writeNumber(store, QStringLiteral("RedTi"), s.RedTi);
-    s.BlueTi = in.BlueTi;
-    writeNumber(store, QStringLiteral("BlueTi"), s.BlueTi);
+    for (const SettingRow &row : settingRows())
+        row.store(store, in, s);
     store.sync();
 }
 

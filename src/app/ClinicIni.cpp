@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "platform/FileSystem.h"
+#include "platform/NumberText.h"
 #include "platform/TextCodec.h"
 
 namespace tolvarine {
@@ -48,13 +49,6 @@ QString clinicValue(const QString &iniText, const QString &key)
     if (nul >= 0)
         value.truncate(nul);
     return truncateToCp932Bytes(value, kClinicValueMaxBytes);
-}
-
-// Halves go to the even neighbour, like Visual Basic's CInt.
-int roundHalfToEven(double value)
-{
-    const double rounded = std::nearbyint(value); // default rounding mode: to nearest, ties to even
-    return static_cast<int>(rounded);
 }
 
 } // namespace
@@ -116,7 +110,7 @@ int clinicFontPointSize(const QString &sizeText, int designSize)
     if (!ok || !std::isfinite(value))
         return designSize;
     const double clamped = std::clamp(value, 8.0, 16.0);
-    return std::clamp(roundHalfToEven(clamped), 8, 16);
+    return std::clamp(int(roundHalfToEven(clamped)), 8, 16);
 }
 
 } // namespace tolvarine

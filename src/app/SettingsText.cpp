@@ -1,71 +1,54 @@
 #include "app/SettingsText.h"
 
-#include <cfenv>
 #include <cmath>
 #include <limits>
 
 #include <QByteArray>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QStringList>
+
+#include "platform/NumberText.h"
 
 namespace tolvarine {
 
 namespace {
 
-// Half to even (1.5 gives 2, 2.5 gives 2), whatever rounding mode is in force.
-double roundHalfEven(double value)
+// Line breaks, too, are passed over when a text box's number is read.
+bool isBlankOrBreak(QChar c)
 {
-    const int previous = std::fegetround();
-    if (previous != FE_TONEAREST)
-        std::fesetround(FE_TONEAREST);
-    const double rounded = std::nearbyint(value);
-    if (previous != FE_TONEAREST)
-        std::fesetround(previous);
-    return rounded;
-}
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+    return isBlank(c) || c == u'\n' || c == u'\r';
 }
 
 } // namespace
 
 std::optional<int64_t> storedInteger(const QString &text, int64_t minimum, int64_t maximum)
 {
-    static const QRegularExpression integerPattern(QStringLiteral("^\\s*[+-]?[0-9]+\\s*$"));
-    static const QRegularExpression decimalPattern(
-        QStringLiteral("^\\s*[+-]?([0-9]+\\.[0-9]*|\\.[0-9]+)\\s*$"));
-    const QString trimmed = text.trimmed();
-    if (integerPattern.match(text).hasMatch()) {
-        bool ok = false;
-        const qlonglong value = trimmed.toLongLong(&ok);
+    const std::optional<QString> number = decimalNumberText(text.trimmed(), {});
+    if (!number)
+        return std::nullopt;
+    bool ok = false;
+    if (!number->contains(QLatin1Char('.'))) {
+        const qlonglong value = number->toLongLong(&ok);
         if (!ok || value < minimum || value > maximum)
             return std::nullopt;
         return value;
     }
-    if (decimalPattern.match(text).hasMatch()) {
-        bool ok = false;
-        const double value = QLocale::c().toDouble(trimmed, &ok);
-        if (!ok || !std::isfinite(value))
-            return std::nullopt;
-        const double rounded = roundHalfEven(value);
-        if (rounded < static_cast<double>(minimum) || rounded > static_cast<double>(maximum))
-            return std::nullopt;
-        return static_cast<int64_t>(rounded);
-    }
-    return std::nullopt;
+    const double value = QLocale::c().toDouble(*number, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    const double rounded = roundHalfToEven(value);
+    if (rounded < static_cast<double>(minimum) || rounded > static_cast<double>(maximum))
+        return std::nullopt;
+    return static_cast<int64_t>(rounded);
 }
 
 std::optional<float> storedSingle(const QString &text)
 {
-    static const QRegularExpression numberPattern(
-        QStringLiteral("^\\s*[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?\\s*$"));
-    if (!numberPattern.match(text).hasMatch())
+    const std::optional<QString> number = decimalNumberText(text.trimmed(), {true, false});
+    if (!number)
         return std::nullopt;
     bool ok = false;
-    const float value = QLocale::c().toFloat(text.trimmed(), &ok);
+    const float value = QLocale::c().toFloat(*number, &ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
@@ -92,7 +75,7 @@ double leadingNumber(const QString &text)
     bool pointSeen = false;
     bool exponentSeen = false;
     for (const QChar c : text) {
-        if (isBlank(c))
+        if (isBlankOrBreak(c))
             continue;
         const char ch = c.unicode() < 128 ? static_cast<char>(c.unicode()) : '\0';
         if (ch >= '0' && ch <= '9') {
@@ -131,7 +114,7 @@ std::optional<int32_t> roundToInt32(double value)
 {
     if (!std::isfinite(value))
         return std::nullopt;
-    const double rounded = roundHalfEven(value);
+    const double rounded = roundHalfToEven(value);
     if (rounded < std::numeric_limits<int32_t>::min() || rounded > std::numeric_limits<int32_t>::max())
         return std::nullopt;
     return static_cast<int32_t>(rounded);

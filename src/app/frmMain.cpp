@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFont>
@@ -20,9 +21,12 @@
 #include "app/ClinicIni.h"
 #include "app/Fonts.h"
 #include "app/MainLayout.h"
+#include "app/UserMessages.h"
+#include "app/WindowPlace.h"
 #include "browse/BrowseController.h"
 #include "import/DropList.h"
 #include "import/ImportController.h"
+#include "print/PrintController.h"
 #include "imaging/ImagingView.h"
 #include "platform/DriveList.h"
 #include "platform/FolderList.h"
@@ -60,7 +64,7 @@ QLabel *label(const QString &text, QWidget *parent)
 
 } // namespace
 
-frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
+frmMain::frmMain(QWidget *parent) : QMainWindow(parent), place_(std::make_unique<WindowPlace>(kMainPosition))
 {
     installFontSubstitutions();
     setWindowTitle(applicationTitle());
@@ -75,17 +79,35 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     createMenus();
     createControls();
     placeControls(designLayout());
-    browse_ = new BrowseController(*this);
-    import_ = std::make_unique<ImportController>(*this);
+    createControllers();
 }
 
-// The browsing wiring goes first: the controls' last signals while they are torn
-// down must not reach handlers whose state is already gone.
-frmMain::~frmMain()
+frmMain::~frmMain() = default;
+
+void frmMain::createControllers()
 {
-    import_.reset();
-    delete browse_;
-    browse_ = nullptr;
+    auto store = [this]() -> QSettings & { return settingsStore(); };
+    browse_ = std::make_unique<BrowseController>(
+        BrowseParts{this, txtKrNo, cmdKrNo, txtKrName, Drive1, Dir1, List1, ListFaDate, List2, ListFace, ImgSam,
+                    ImgFace, mnuPict},
+        state_, settings_, store);
+    BrowseController *browse = browse_.get();
+    import_ = std::make_unique<ImportController>(
+        ImportParts{this,
+                    {mnuFile, mnuEdit, mnuPict},
+                    {Drive1, Dir1, List1, txtKrNo, txtKrName},
+                    txtKrNo,
+                    List3,
+                    lblDrop,
+                    cmdDrop,
+                    cmdExplorer,
+                    mnuEditSamnail,
+                    Dir1,
+                    [browse](const QString &folder) { browse->listFolder(folder); }},
+        shell_, settings_);
+    print_ = std::make_unique<PrintController>(PrintContext{this, txtKrNo, settings_, shell_, state_, printRequest_,
+                                                            [this] { return programFolder_; }});
+    connect(mnuFilePrint, &QAction::triggered, this, &frmMain::mnuFilePrint_Click);
 }
 
 void frmMain::setSettingsStore(QSettings *store)
@@ -175,14 +197,17 @@ void frmMain::createControls()
     lblClinicName = label(QString(), client_);
     lblClinicName->setFont(designFont(kClinicDesignFontSize));
 
-    connect(Dir1, &FolderList::changed, this, &frmMain::Dir1_Change);
-    connect(Drive1, &DriveList::changed, this, &frmMain::Drive1_Change);
     txtKrNo->setFocus();
 }
 
 void frmMain::placeControls(const MainLayout &l)
 {
     lblKrNo->setGeometry(toPixels(l.lblKrNo));
+    // The drive list reaches a little into the label's rectangle: the caption starts
+    // past it and is drawn above it, so that no character is cut.
+    const int overlap = l.Drive1.x() + l.Drive1.width() - l.lblKrNo.x();
+    lblKrNo->setIndent(overlap > 0 ? twipsToPixels(overlap, pixelDpi()) + 1 : 0);
+    lblKrNo->raise();
     txtKrNo->setGeometry(toPixels(l.txtKrNo));
     cmdKrNo->setGeometry(toPixels(l.cmdKrNo));
     lblKrName->setGeometry(toPixels(l.lblKrName));
@@ -212,7 +237,7 @@ void frmMain::applyLayout(const MainLayout &l)
     Dir1->setGeometry(toPixels(l.Dir1));
     List1->setGeometry(toPixels(l.List1));
     ListFaDate->setGeometry(toPixels(l.ListFaDate));
-    if (!CompactLayout)
+    if (!shell_.CompactLayout)
         List3->setGeometry(toPixels(l.List3));
     lblClinicName->move(toPixels(l.lblClinicName).topLeft());
 }
@@ -236,17 +261,13 @@ void frmMain::setRules(int endXTwips)
 void frmMain::Form_Load()
 {
     QSettings &store = settingsStore();
-    loadedPositionTwips_ = readWindowPosition(store, kMainPosition);
-    const double dpi = pixelDpi();
-    loadedPositionPixels_ = QPoint(twipsToPixels(loadedPositionTwips_.x(), dpi),
-                                   twipsToPixels(loadedPositionTwips_.y(), dpi));
-    move(*loadedPositionPixels_);
+    place_->restore(store, *this);
     settings_ = loadAppSettings(store, programFolder_);
 
     subCheckLargeFont();
     subGetWindowsFolder();
 
-    const MainLayout layout = mainLayout(CompactLayout);
+    const MainLayout layout = mainLayout(shell_.CompactLayout);
     applyLayout(layout);
 
     if (settings_.DropAriaTips == 1) {
@@ -255,7 +276,7 @@ void frmMain::Form_Load()
     }
     setRules(layout.client.width());
 
-    DropIsOral = true;
+    shell_.DropIsOral = true;
     lblDrop->setText(QStringLiteral("口腔"));
 
     showClinicName();
@@ -265,12 +286,12 @@ void frmMain::Form_Load()
 void frmMain::subCheckLargeFont()
 {
     const std::optional<int> dpi = densityForced_ ? forcedDensity_ : primaryScreenFontDensity();
-    CompactLayout = compactLayoutFor(fontDensityText(dpi), settings_.OsFontSize);
+    shell_.CompactLayout = compactLayoutFor(fontDensityText(dpi), settings_.OsFontSize);
 }
 
 void frmMain::subGetWindowsFolder()
 {
-    WindowsFolder = windowsFolder();
+    shell_.WindowsFolder = windowsFolder();
 }
 
 void frmMain::subReadClinicIni()
@@ -278,9 +299,9 @@ void frmMain::subReadClinicIni()
     const std::optional<ClinicIni> ini = readClinicIni(programFolder_);
     if (!ini)
         return;
-    ClinicName = ini->ClinicName;
-    ClinicFontSize = ini->ClinicFontSize;
-    ClinicFontName = ini->ClinicFontName;
+    shell_.ClinicName = ini->ClinicName;
+    shell_.ClinicFontSize = ini->ClinicFontSize;
+    shell_.ClinicFontName = ini->ClinicFontName;
 }
 
 void frmMain::showClinicName()
@@ -289,12 +310,12 @@ void frmMain::showClinicName()
         return;
     subReadClinicIni();
     QFont font = lblClinicName->font();
-    font.setPointSize(clinicFontPointSize(ClinicFontSize, font.pointSize()));
+    font.setPointSize(clinicFontPointSize(shell_.ClinicFontSize, font.pointSize()));
     // An unknown family falls back to the design font.
-    if (ClinicFontName != QLatin1String("Err") && !ClinicFontName.trimmed().isEmpty())
-        font.setFamilies({ClinicFontName, japaneseUiFontFamily()});
+    if (shell_.ClinicFontName != QLatin1String("Err") && !shell_.ClinicFontName.trimmed().isEmpty())
+        font.setFamilies({shell_.ClinicFontName, japaneseUiFontFamily()});
     lblClinicName->setFont(font);
-    lblClinicName->setText(ClinicName);
+    lblClinicName->setText(shell_.ClinicName);
 }
 
 // A picture folder that cannot be shown falls back to the program's own folder,
@@ -309,101 +330,61 @@ void frmMain::openPictureFolder()
 
 std::optional<QDateTime> frmMain::funGetFileDate(const QString &strFileName)
 {
-    return tolvarine::funGetFileDate(strFileName);
+    Outcome failure;
+    const std::optional<QDateTime> date = readFileDate(strFileName, &failure);
+    if (!date)
+        showDateFailure(failure);
+    return date;
 }
 
 QDateTime frmMain::funGetExifFileDate(const QString &strFileName)
 {
-    return tolvarine::funGetExifFileDate(ImgPrint->control(), strFileName);
+    Outcome failure;
+    const QDateTime date = exifOrFileDate(ImgPrint->control(), strFileName, &failure);
+    if (!failure)
+        showDateFailure(failure);
+    return date;
 }
 
 QDateTime frmMain::funPictureDate(const QString &strFileName)
 {
-    return captureDate(strFileName, settings_.FileHizuke);
+    const PictureDate dated = pictureDate(strFileName, settings_.FileHizuke);
+    if (!dated.failure)
+        showDateFailure(dated.failure);
+    return dated.date;
 }
 
+// Fails silently: the caller decides whether a date change that did not take matters.
 bool frmMain::subWriteExifDate()
 {
-    return tolvarine::subWriteExifDate(ImgPrint->control(), strTargetFile, datNewDate);
+    return writeExifDate(ImgPrint->control(), state_.strTargetFile, state_.datNewDate).ok();
 }
 
 bool frmMain::subSetFileTime()
 {
-    return tolvarine::subSetFileTime(strTargetFile, datNewDate);
+    const Outcome set = setFileTime(state_.strTargetFile, state_.datNewDate);
+    if (!set)
+        showFileTimeFailure(set);
+    return set.ok();
 }
 
-void frmMain::KrNoEnter()
-{
-    browse_->KrNoEnter();
-}
-
-void frmMain::txtKrNo_KeyPress(int &KeyAscii)
-{
-    browse_->txtKrNo_KeyPress(KeyAscii);
-}
-
-void frmMain::cmdKrNo_Click()
-{
-    browse_->cmdKrNo_Click();
-}
-
-void frmMain::txtKrName_Change()
-{
-    browse_->txtKrName_Change();
-}
-
-void frmMain::txtKrName_LostFocus()
-{
-    browse_->txtKrName_LostFocus();
-}
-
-void frmMain::Dir1_Change()
-{
-    listedFolder_ = Dir1->path();
-    if (browse_)
-        browse_->listFolder();
-}
-
-void frmMain::Drive1_Change()
-{
-    listedDrive_ = Drive1->drive();
-    if (browse_)
-        browse_->Drive1_Change();
-}
-
-void frmMain::List1_Click()
-{
-    browse_->List1_Click();
-}
-
-void frmMain::ListFaDate_Click()
-{
-    browse_->ListFaDate_Click();
-}
-
-void frmMain::subShowOral(const QString &strDate)
-{
-    browse_->subShowOral(strDate);
-}
-
-void frmMain::subShowFace(const QString &strDate)
-{
-    browse_->subShowFace(strDate);
-}
-
-void frmMain::ImgSam_Click(int index)
-{
-    browse_->openView(PanelKind::Oral, index);
-}
+void frmMain::KrNoEnter() { browse_->KrNoEnter(); }
+void frmMain::txtKrNo_KeyPress(int &KeyAscii) { browse_->txtKrNo_KeyPress(KeyAscii); }
+void frmMain::cmdKrNo_Click() { browse_->cmdKrNo_Click(); }
+void frmMain::txtKrName_Change() { browse_->txtKrName_Change(); }
+void frmMain::txtKrName_LostFocus() { browse_->txtKrName_LostFocus(); }
+void frmMain::Dir1_Change() { browse_->Dir1_Change(); }
+void frmMain::Drive1_Change() { browse_->Drive1_Change(); }
+void frmMain::List1_Click() { browse_->List1_Click(); }
+void frmMain::ListFaDate_Click() { browse_->ListFaDate_Click(); }
+void frmMain::subShowOral(const QString &strDate) { browse_->subShowOral(strDate); }
+void frmMain::subShowFace(const QString &strDate) { browse_->subShowFace(strDate); }
+void frmMain::ImgSam_Click(int index) { browse_->openView(PanelKind::Oral, index); }
+void frmMain::ImgFace_Click(int index) { browse_->openView(PanelKind::Face, index); }
 
 void frmMain::ImgSam_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers, int, int)
 {
     browse_->openPictureMenu(PanelKind::Oral, index, button);
-}
-
-void frmMain::ImgFace_Click(int index)
-{
-    browse_->openView(PanelKind::Face, index);
 }
 
 void frmMain::ImgFace_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers, int, int)
@@ -411,35 +392,18 @@ void frmMain::ImgFace_MouseDown(int index, Qt::MouseButton button, Qt::KeyboardM
     browse_->openPictureMenu(PanelKind::Face, index, button);
 }
 
-QString frmMain::funOralFileName(int16_t intPictNo) const
-{
-    return browse_->funOralFileName(intPictNo);
-}
+QString frmMain::funOralFileName(int16_t intPictNo) const { return browse_->funOralFileName(intPictNo); }
+QString frmMain::funFaceFileName(int16_t intPictNo) const { return browse_->funFaceFileName(intPictNo); }
+QString frmMain::listedFolder() const { return browse_->listedFolder(); }
 
-QString frmMain::funFaceFileName(int16_t intPictNo) const
-{
-    return browse_->funFaceFileName(intPictNo);
-}
+void frmMain::List3_OLEDragDrop(const QStringList &files) { import_->List3_OLEDragDrop(files); }
+void frmMain::cmdDrop_Click() { import_->cmdDrop_Click(); }
+void frmMain::cmdExplorer_Click() { import_->cmdExplorer_Click(); }
+void frmMain::mnuEditSamnail_Click() { import_->mnuEditSamnail_Click(); }
 
-void frmMain::List3_OLEDragDrop(const QStringList &files)
-{
-    import_->List3_OLEDragDrop(files);
-}
-
-void frmMain::cmdDrop_Click()
-{
-    import_->cmdDrop_Click();
-}
-
-void frmMain::cmdExplorer_Click()
-{
-    import_->cmdExplorer_Click();
-}
-
-void frmMain::mnuEditSamnail_Click()
-{
-    import_->mnuEditSamnail_Click();
-}
+void frmMain::mnuFilePrint_Click() { print_->mnuFilePrint_Click(); }
+void frmMain::subPrintNormal() { print_->subPrintNormal(); }
+void frmMain::subPrintLarge() { print_->subPrintLarge(); }
 
 void frmMain::mnuFileExit_Click()
 {
@@ -464,20 +428,10 @@ void frmMain::closeEvent(QCloseEvent *event)
     Form_Unload();
 }
 
-QPointF frmMain::positionTwips() const
-{
-    if (loadedPositionPixels_ && pos() == *loadedPositionPixels_)
-        return loadedPositionTwips_;
-    const double dpi = pixelDpi();
-    return QPointF(pixelsToTwips(pos().x(), dpi), pixelsToTwips(pos().y(), dpi));
-}
-
 // Ends the program at once: other windows are left without their own closing.
 void frmMain::Form_Unload()
 {
-    QSettings &store = settingsStore();
-    writeWindowPosition(store, kMainPosition, positionTwips(), isMinimized());
-    store.sync();
+    place_->save(settingsStore(), *this);
     if (programEnd_)
         programEnd_();
 }

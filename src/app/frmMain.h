@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include "app/AppSettings.h"
+#include "app/SharedState.h"
 
 class QAction;
 class QFrame;
@@ -30,13 +31,17 @@ namespace tolvarine {
 class BrowseController;
 class DropList;
 class ImportController;
+class PrintController;
 class DriveList;
 class FolderList;
 class ImagingView;
+class WindowPlace;
 struct MainLayout;
 
-// The program's main window. Its controls, menu entries and the run-time state
-// the other windows share are public members under their own names.
+// The program's main window. Its controls and menu entries are public members
+// under their own names; the run-time state the other windows share lives in
+// plain objects it owns and hands out by reference. The handlers that carry the
+// program's own names forward to the controllers that do the work.
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -59,11 +64,17 @@ public:
     // The settings of the whole run; the options dialog replaces their fields.
     AppSettings &appSettings() { return settings_; }
     const AppSettings &appSettings() const { return settings_; }
+    // The shared run-time state.
+    ShellState &shell() { return shell_; }
+    BrowseState &state() { return state_; }
+    PrintRequest &printRequest() { return printRequest_; }
+    BrowseController &browse() { return *browse_; }
+    PrintController &printing() { return *print_; }
     // The per-user store, for the windows that keep their place in it.
     QSettings &settingsStore();
     QString programFolder() const { return programFolder_; }
 
-    // Twips to this window's pixels and back.
+    // Twips to this window's pixels.
     double pixelDpi() const;
     QRect toPixels(const QRect &twips) const;
 
@@ -104,6 +115,9 @@ public:
     QString funOralFileName(int16_t intPictNo) const;
     QString funFaceFileName(int16_t intPictNo) const;
 
+    void mnuFilePrint_Click();
+    void subPrintNormal();
+    void subPrintLarge();
     void mnuFileExit_Click();
 
     void List3_OLEDragDrop(const QStringList &files);
@@ -111,36 +125,8 @@ public:
     void cmdExplorer_Click();
     void mnuEditSamnail_Click();
 
-    // The folder and drive the change handlers saw last.
-    QString listedFolder() const { return listedFolder_; }
-    QString listedDrive() const { return listedDrive_; }
-
-    // The picture the date writers act on, and the date they write.
-    QString strTargetFile;
-    QDateTime datNewDate;
-
-    // Browsing state the other windows read; the listing and the fills write it.
-    QString strKrName;
-    QString strKrNameFile;
-    QStringList strOralFile;
-    std::vector<QDateTime> datOralFile;
-    int16_t intOralCount = 0;
-    int16_t intFaceCount = 0;
-    QString strNowDate;
-    QStringList strFaceFile;
-    QString strOralDate;
-    QString strFaceDate;
-    QString strPopupFile;
-    bool blnOralListBusy = false;
-    bool blnFaceListBusy = false;
-
-    // Run-time state set by the load.
-    bool CompactLayout = false;
-    QString WindowsFolder;
-    bool DropIsOral = true;
-    QString ClinicName;
-    QString ClinicFontSize;
-    QString ClinicFontName;
+    // The folder the last listing read.
+    QString listedFolder() const;
 
     // Controls.
     QLabel *lblKrNo = nullptr;
@@ -199,6 +185,7 @@ protected:
 
 private:
     void createControls();
+    void createControllers();
     void createMenus();
     void placeControls(const MainLayout &layout);
     void applyLayout(const MainLayout &layout);
@@ -208,24 +195,23 @@ private:
     void openPictureFolder();
     void Form_Activate();
     void Form_Unload();
-    QPointF positionTwips() const;
 
     QWidget *client_ = nullptr;
     AppSettings settings_;
+    ShellState shell_;
+    BrowseState state_;
+    PrintRequest printRequest_;
     std::unique_ptr<QSettings> ownStore_;
     QSettings *store_ = nullptr;
     QString programFolder_;
     bool densityForced_ = false;
     std::optional<int> forcedDensity_;
     std::function<void()> programEnd_;
-    // Where the load put the window, to give back the stored position unchanged
-    // when the window has not moved.
-    QPointF loadedPositionTwips_;
-    std::optional<QPoint> loadedPositionPixels_;
-    QString listedFolder_;
-    QString listedDrive_;
-    BrowseController *browse_ = nullptr; // a child of the window
+    std::unique_ptr<WindowPlace> place_;
+    // Declared after the state they work on, so that they go first.
+    std::unique_ptr<BrowseController> browse_;
     std::unique_ptr<ImportController> import_;
+    std::unique_ptr<PrintController> print_;
 };
 
 } // namespace tolvarine

@@ -14,7 +14,10 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "app/frmMain.h"
+#include "app/AppSettings.h"
+#include "app/SharedState.h"
+#include "app/UserMessages.h"
+#include "browse/PanelNavigation.h"
 #include "browse/PatientNumber.h"
 #include "browse/frmKrNo.h"
 #include "imaging/ImagingView.h"
@@ -122,55 +125,67 @@ class BrowseController::Operation {
     BrowseController &c_;
 };
 
-BrowseController::BrowseController(frmMain &window) : QObject(&window), w_(window)
+BrowseController::BrowseController(BrowseParts parts, BrowseState &state, const AppSettings &settings,
+                                   std::function<QSettings &()> store, QObject *parent)
+    : QObject(parent), ui_(std::move(parts)), state_(state), settings_(settings), store_(std::move(store))
 {
     connectControls();
 }
 
 BrowseController::~BrowseController() = default;
 
-// Connected in the controller's name, so that nothing reaches the window's
-// handlers once the controller is gone (the window deletes it first).
+// Connected in the controller's name, so that nothing reaches its handlers once it
+// is gone (the window deletes it before the state it works on).
 void BrowseController::connectControls()
 {
-    w_.txtKrNo->installEventFilter(this);
-    w_.txtKrName->installEventFilter(this);
-    frmMain *w = &w_;
-    connect(w_.cmdKrNo, &QPushButton::clicked, this, [w] { w->cmdKrNo_Click(); });
-    connect(w_.txtKrName, &QLineEdit::textChanged, this, [w] { w->txtKrName_Change(); });
+    ui_.txtKrNo->installEventFilter(this);
+    ui_.txtKrName->installEventFilter(this);
+    connect(ui_.cmdKrNo, &QPushButton::clicked, this, &BrowseController::cmdKrNo_Click);
+    connect(ui_.txtKrName, &QLineEdit::textChanged, this, &BrowseController::txtKrName_Change);
     // A user's selection; selections made by the program run the handler themselves.
-    connect(w_.List1, &QListWidget::itemSelectionChanged, this, [w] { w->List1_Click(); });
-    connect(w_.ListFaDate, &QListWidget::itemSelectionChanged, this, [w] { w->ListFaDate_Click(); });
-    for (ImagingView *view : w_.ImgSam) {
-        connect(view, &ImagingView::clicked, this, [w](int index) { w->ImgSam_Click(index); });
+    connect(ui_.List1, &QListWidget::itemSelectionChanged, this, &BrowseController::List1_Click);
+    connect(ui_.ListFaDate, &QListWidget::itemSelectionChanged, this, &BrowseController::ListFaDate_Click);
+    connect(ui_.Dir1, &FolderList::changed, this, &BrowseController::Dir1_Change);
+    connect(ui_.Drive1, &DriveList::changed, this, &BrowseController::Drive1_Change);
+    auto wire = [this](ImagingView *view, PanelKind kind) {
+        connect(view, &ImagingView::clicked, this, [this, kind](int index) { openView(kind, index); });
         connect(view, &ImagingView::mouseDown, this,
-                [w](int index, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
-                    w->ImgSam_MouseDown(index, button, shift, x, y);
+                [this, kind](int index, Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
+                    openPictureMenu(kind, index, button);
                 });
-    }
-    for (ImagingView *view : w_.ImgFace) {
-        connect(view, &ImagingView::clicked, this, [w](int index) { w->ImgFace_Click(index); });
-        connect(view, &ImagingView::mouseDown, this,
-                [w](int index, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
-                    w->ImgFace_MouseDown(index, button, shift, x, y);
-                });
-    }
+        // The keyboard reaches the same: arrows move between the shown pictures of
+        // both panels, Enter is a click, the menu key opens the menu at the picture.
+        connect(view, &ImagingView::arrowPressed, this,
+                [this, kind](int index, Qt::ArrowType direction) { moveFocus(kind, index, direction); });
+        connect(view, &ImagingView::contextMenuRequested, this, [this, kind, view](int index) {
+            popUpPictureMenu(kind, index, view->mapToGlobal(view->rect().center()));
+        });
+    };
+    for (ImagingView *view : ui_.ImgSam)
+        wire(view, PanelKind::Oral);
+    for (ImagingView *view : ui_.ImgFace)
+        wire(view, PanelKind::Face);
+}
+
+KeypadParts BrowseController::keypadParts()
+{
+    return {ui_.window, store_, ui_.txtKrNo, [this] { KrNoEnter(); }};
 }
 
 bool BrowseController::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == w_.txtKrNo && event->type() == QEvent::KeyPress) {
+    if (watched == ui_.txtKrNo && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             int KeyAscii = kEnterKey;
-            w_.txtKrNo_KeyPress(KeyAscii);
+            txtKrNo_KeyPress(KeyAscii);
             return KeyAscii == 0;
         }
     }
     // A popup of the box itself (its context menu) is no leaving.
-    if (watched == w_.txtKrName && event->type() == QEvent::FocusOut &&
+    if (watched == ui_.txtKrName && event->type() == QEvent::FocusOut &&
         static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
-        w_.txtKrName_LostFocus();
+        txtKrName_LostFocus();
     return QObject::eventFilter(watched, event);
 }
 
@@ -181,19 +196,19 @@ void BrowseController::txtKrNo_KeyPress(int &KeyAscii)
     if (KeyAscii != kEnterKey)
         return;
     KeyAscii = 0;
-    w_.KrNoEnter();
+    KrNoEnter();
 }
 
 void BrowseController::KrNoEnter()
 {
-    PatientLookupResult found = lookUpPatient(w_.txtKrNo->text(), w_.appSettings().PictFolda);
+    PatientLookupResult found = lookUpPatient(ui_.txtKrNo->text(), settings_.PictFolda);
     // Committing the folder listed already reads it again: the folder list itself
     // reports no change then.
     const int before = listings_;
     if (found.outcome == PatientLookup::Found) {
-        if (w_.Dir1->setPath(found.folder)) {
+        if (ui_.Dir1->setPath(found.folder)) {
             if (listings_ == before)
-                w_.Dir1_Change();
+                Dir1_Change();
             return;
         }
         found.outcome = PatientLookup::NotFound; // gone since it was looked for
@@ -203,114 +218,136 @@ void BrowseController::KrNoEnter()
         return;
     hidePanel(PanelKind::Oral, true);
     hidePanel(PanelKind::Face, true);
-    w_.txtKrName->clear();
-    clearList(w_.List1);
-    clearList(w_.ListFaDate);
+    ui_.txtKrName->clear();
+    clearList(ui_.List1);
+    clearList(ui_.ListFaDate);
     nameFileOpen_ = false;
 }
 
 void BrowseController::cmdKrNo_Click()
 {
-    frmKrNo keypad(w_);
+    frmKrNo keypad(keypadParts());
     keypad.exec();
 }
 
 void BrowseController::txtKrName_Change()
 {
-    w_.strKrName = w_.txtKrName->text();
+    state_.strKrName = ui_.txtKrName->text();
 }
 
 void BrowseController::txtKrName_LostFocus()
 {
-    if (w_.strKrName.isEmpty() || !nameFileOpen_ || w_.strKrNameFile.isEmpty())
+    if (state_.strKrName.isEmpty() || !nameFileOpen_ || state_.strKrNameFile.isEmpty())
         return;
-    writePatientName(w_.strKrNameFile, w_.strKrName);
+    writePatientName(state_.strKrNameFile, state_.strKrName);
 }
 
-void BrowseController::readPatientNameFile()
+// The box always shows the name of the folder the name file belongs to: the one
+// the file holds, or nothing. Only a patient folder's own name file is ever
+// written, and never one that exists but cannot be read.
+void BrowseController::readPatientNameFile(const QString &folder)
 {
-    // A file that cannot be read leaves the box as it was; a missing one empties it.
-    if (const std::optional<QString> name = readPatientName(w_.strKrNameFile))
-        w_.txtKrName->setText(*name);
+    const std::optional<QString> name = readPatientName(state_.strKrNameFile);
+    ui_.txtKrName->setText(name.value_or(QString()));
+    nameFileOpen_ = name.has_value() && isPatientFolder(folder);
 }
 
 // --- listing -------------------------------------------------------------------
 
-void BrowseController::listFolder()
+void BrowseController::Dir1_Change()
 {
     Operation operation(*this);
     ++listings_;
     faceDates_.reset(); // a new folder, whatever an enclosing action saw
-    const QString folder = w_.Dir1->path();
-    w_.List1->hide();
-    clearList(w_.List1);
-    w_.intOralCount = 0;
-    w_.strOralFile.clear();
-    w_.datOralFile.clear();
-    w_.strKrNameFile = nameFilePath(folder);
-    nameFileOpen_ = true;
+    const QString folder = ui_.Dir1->path();
+    listedFolder_ = folder;
+    ui_.List1->hide();
+    clearList(ui_.List1);
+    state_.intOralCount = 0;
+    state_.strOralFile.clear();
+    state_.datOralFile.clear();
+    state_.strKrNameFile = nameFilePath(folder);
+    nameFileOpen_ = false;
 
-    DatedPictures pictures(listPictures(folder), w_.appSettings().FileHizuke);
+    DatedPictures pictures(listPictures(folder), settings_.FileHizuke);
     OralListing listing = scanOralPictures(pictures);
-    w_.strOralFile = std::move(listing.strOralFile);
-    w_.datOralFile = std::move(listing.datOralFile);
-    w_.intOralCount = int16_t(listing.intOralCount);
-    setEntries(w_.List1, listing.dates);
+    tellDatingFailures(pictures, listing.limitReached, oralLimitMessage());
+    state_.strOralFile = std::move(listing.strOralFile);
+    state_.datOralFile = std::move(listing.datOralFile);
+    state_.intOralCount = int16_t(listing.intOralCount);
+    setEntries(ui_.List1, listing.dates);
 
-    if (w_.intOralCount == 0) {
+    if (state_.intOralCount == 0) {
         hidePanel(PanelKind::Oral, false);
         hidePanel(PanelKind::Face, false);
-        w_.strOralDate.clear();
-        w_.strFaceDate.clear();
-        clearList(w_.ListFaDate);
+        state_.strOralDate.clear();
+        state_.strFaceDate.clear();
+        clearList(ui_.ListFaDate);
+        readPatientNameFile(folder);
         return;
     }
     const QString latest = latestDate(listing.dates);
-    w_.subShowOral(latest);
-    w_.subShowFace(latest);
-    readPatientNameFile();
+    subShowOral(latest);
+    subShowFace(latest);
+    readPatientNameFile(folder);
     if (const std::optional<QString> number = folderPatientNumber(folder))
-        w_.txtKrNo->setText(*number);
-    w_.List1->show();
+        ui_.txtKrNo->setText(*number);
+    ui_.List1->show();
     rebuildFaceDates();
-    w_.strNowDate = latest;
+    state_.strNowDate = latest;
+}
+
+void BrowseController::listFolder(const QString &folder)
+{
+    const QString before = ui_.Dir1->path();
+    // Setting the folder it shows already tells nobody: list it ourselves.
+    if (!ui_.Dir1->setPath(folder) || ui_.Dir1->path() == before)
+        Dir1_Change();
 }
 
 DatedPictures &BrowseController::facePictures()
 {
     if (!faceDates_)
-        faceDates_.emplace(listPictures(faceFolderForReading(w_.Dir1->path())), w_.appSettings().FileHizuke);
+        faceDates_.emplace(listPictures(faceFolderForReading(ui_.Dir1->path())), settings_.FileHizuke);
     return *faceDates_;
 }
 
 void BrowseController::rebuildFaceDates()
 {
-    w_.ListFaDate->hide();
-    clearList(w_.ListFaDate);
-    w_.intFaceCount = 0;
+    ui_.ListFaDate->hide();
+    clearList(ui_.ListFaDate);
+    state_.intFaceCount = 0;
     const FaceDateListing listing = scanFaceDates(facePictures());
-    w_.intFaceCount = int16_t(listing.intFaceCount);
-    setEntries(w_.ListFaDate, listing.dates);
-    w_.ListFaDate->show();
+    tellDatingFailures(facePictures(), listing.limitReached, faceLimitMessage());
+    state_.intFaceCount = int16_t(listing.intFaceCount);
+    setEntries(ui_.ListFaDate, listing.dates);
+    // The list shows the visit the facial panel shows, as a choice of the user's
+    // would; choosing it again still runs its handler.
+    if (const auto shown = ui_.ListFaDate->findItems(state_.strFaceDate, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        !shown.isEmpty()) {
+        const QSignalBlocker blocker(ui_.ListFaDate);
+        ui_.ListFaDate->setCurrentItem(shown.first());
+    }
+    ui_.ListFaDate->show();
 }
 
 void BrowseController::Drive1_Change()
 {
-    const QString drive = w_.Drive1->drive();
+    const QString drive = ui_.Drive1->drive();
     if (drive.isEmpty())
         return;
     QStringList roots;
-    for (int i = 0; i < w_.Drive1->count(); ++i)
-        roots << w_.Drive1->itemData(i).toString();
+    for (int i = 0; i < ui_.Drive1->count(); ++i)
+        roots << ui_.Drive1->itemData(i).toString();
     // The folder list stays where it is when it already shows a folder of that drive
     // (as when the load points the drive list at the picture folder's drive).
-    if (DriveList::rootHolding(roots, w_.Dir1->path()) == drive)
+    if (DriveList::rootHolding(roots, ui_.Dir1->path()) == drive)
         return;
-    if (!QFileInfo(drive).isReadable() || !w_.Dir1->setPath(drive))
-        w_.Drive1->setDrive(w_.Dir1->path());
+    if (!QFileInfo(drive).isReadable() || !ui_.Dir1->setPath(drive))
+        ui_.Drive1->setDrive(ui_.Dir1->path());
 }
 
-void BrowseController::selectFromCode(QListWidget *list, const QString &date, void (frmMain::*handler)())
+void BrowseController::selectFromCode(QListWidget *list, const QString &date, void (BrowseController::*handler)())
 {
     const QList<QListWidgetItem *> equal = list->findItems(date, Qt::MatchExactly | Qt::MatchCaseSensitive);
     {
@@ -322,30 +359,30 @@ void BrowseController::selectFromCode(QListWidget *list, const QString &date, vo
             list->setCurrentRow(list->row(equal.first()));
         }
     }
-    (w_.*handler)();
+    (this->*handler)();
 }
 
 void BrowseController::List1_Click()
 {
     Operation operation(*this);
-    const std::optional<QString> date = selectedText(w_.List1);
+    const std::optional<QString> date = selectedText(ui_.List1);
     if (date) {
-        const BusyMark busy(w_.blnOralListBusy);
-        w_.subShowOral(*date);
+        const BusyMark busy(state_.blnOralListBusy);
+        subShowOral(*date);
     }
-    w_.subShowFace(date.value_or(QString()));
-    w_.strNowDate = date.value_or(QString());
+    subShowFace(date.value_or(QString()));
+    state_.strNowDate = date.value_or(QString());
 }
 
 void BrowseController::ListFaDate_Click()
 {
     Operation operation(*this);
-    const std::optional<QString> date = selectedText(w_.ListFaDate);
+    const std::optional<QString> date = selectedText(ui_.ListFaDate);
     if (date) {
-        const BusyMark busy(w_.blnFaceListBusy);
-        w_.subShowFace(*date);
+        const BusyMark busy(state_.blnFaceListBusy);
+        subShowFace(*date);
     }
-    w_.strNowDate = date.value_or(QString());
+    state_.strNowDate = date.value_or(QString());
 }
 
 // --- panels --------------------------------------------------------------------
@@ -360,31 +397,35 @@ void BrowseController::hidePanel(PanelKind kind, bool dropPictures)
         }
     };
     if (kind == PanelKind::Oral) {
-        for (ImagingView *view : w_.ImgSam)
+        for (ImagingView *view : ui_.ImgSam)
             hide(view);
     } else {
-        for (ImagingView *view : w_.ImgFace)
+        for (ImagingView *view : ui_.ImgFace)
             hide(view);
     }
 }
 
-void BrowseController::showPanel(PanelKind kind, const std::vector<PanelPicture> &pictures)
+std::vector<PanelPicture> BrowseController::showPanel(PanelKind kind, PanelPreparation &preparation)
 {
     auto viewAt = [&](int position) -> ImagingView * {
-        return kind == PanelKind::Oral ? w_.ImgSam[size_t(position)] : w_.ImgFace[size_t(position)];
+        return kind == PanelKind::Oral ? ui_.ImgSam[size_t(position)] : ui_.ImgFace[size_t(position)];
     };
-    // In entry order, so that of two pictures named for one position the later stays.
-    for (const PanelPicture &p : pictures) {
+    // In entry order, each as soon as it is ready, so that of two pictures named for
+    // one position the later stays. Painted at once: the rest may still take a while.
+    std::vector<PanelPicture> pictures;
+    for (int i = 0; i < preparation.count(); ++i) {
+        PanelPicture p = preparation.take(i);
         ImagingView *view = viewAt(p.placement.position);
         if (p.image.isNull())
             view->control().setOpBitmapHandle(0);
         else
             view->control().setImage(p.image);
         view->setToolTipText(p.picture);
-        view->refresh();
+        view->show();
+        view->repaint();
+        pictures.push_back(std::move(p));
     }
-    for (const PanelPicture &p : pictures)
-        viewAt(p.placement.position)->show();
+    return pictures;
 }
 
 void BrowseController::subShowOral(const QString &date)
@@ -392,50 +433,51 @@ void BrowseController::subShowOral(const QString &date)
     Operation operation(*this);
     const WaitCursor wait;
     hidePanel(PanelKind::Oral, true);
-    const QStringList entries = visitPictures(w_.strOralFile, w_.datOralFile, w_.intOralCount, date);
-    setPathEntries(w_.List2, entries);
-    const PanelSetup setup = oralPanelSetup(w_.appSettings());
-    const std::vector<PanelPicture> pictures = preparePanel(entries, setup, &made_);
-    showPanel(PanelKind::Oral, pictures);
+    const QStringList entries = visitPictures(state_.strOralFile, state_.datOralFile, state_.intOralCount, date);
+    setPathEntries(ui_.List2, entries);
+    state_.List2 = entriesOf(ui_.List2);
+    const PanelSetup setup = panelSetup(PanelKind::Oral, settings_.Jyunban, settings_.PictSyori);
+    PanelPreparation preparation(entries, setup, &made_);
+    const std::vector<PanelPicture> pictures = showPanel(PanelKind::Oral, preparation);
     saveMissingThumbnails(pictures, setup, &made_);
-    if (!w_.blnOralListBusy)
-        selectFromCode(w_.List1, date, &frmMain::List1_Click);
-    w_.strOralDate = date;
+    if (!state_.blnOralListBusy)
+        selectFromCode(ui_.List1, date, &BrowseController::List1_Click);
+    state_.strOralDate = date;
 }
 
 void BrowseController::subShowFace(const QString &date)
 {
     Operation operation(*this);
-    clearList(w_.ListFace);
-    w_.strFaceFile.clear();
+    clearList(ui_.ListFace);
+    state_.ListFace.clear();
     const QStringList entries = faceVisitPictures(facePictures(), date);
-    w_.strFaceFile = entries;
-    setPathEntries(w_.ListFace, entries);
+    tellDatingFailures(facePictures());
+    setPathEntries(ui_.ListFace, entries);
+    state_.ListFace = entriesOf(ui_.ListFace);
     if (entries.isEmpty()) {
         hidePanel(PanelKind::Face, false);
-        w_.strFaceDate = w_.strOralDate;
+        state_.strFaceDate = state_.strOralDate;
         return;
     }
     const WaitCursor wait;
     hidePanel(PanelKind::Face, true);
-    const PanelSetup setup = facePanelSetup(w_.appSettings());
-    const std::vector<PanelPicture> pictures = preparePanel(entries, setup, &made_);
-    showPanel(PanelKind::Face, pictures);
+    const PanelSetup setup = panelSetup(PanelKind::Face, settings_.FaceJyunban, settings_.FacePictSyori);
+    PanelPreparation preparation(entries, setup, &made_);
+    const std::vector<PanelPicture> pictures = showPanel(PanelKind::Face, preparation);
     saveMissingThumbnails(pictures, setup, &made_);
-    if (!w_.blnFaceListBusy)
-        selectFromCode(w_.ListFaDate, date, &frmMain::ListFaDate_Click);
-    w_.strFaceDate = date;
+    if (!state_.blnFaceListBusy)
+        selectFromCode(ui_.ListFaDate, date, &BrowseController::ListFaDate_Click);
+    state_.strFaceDate = date;
 }
 
 QString BrowseController::funOralFileName(int16_t intPictNo) const
 {
-    return fileNameAtPosition(w_.appSettings().Jyunban, entriesOf(w_.List2), intPictNo, kOralPositions);
+    return fileNameAtPosition(settings_.Jyunban, state_.List2, intPictNo, kOralPositions);
 }
 
 QString BrowseController::funFaceFileName(int16_t intPictNo) const
 {
-    return fileNameAtPosition(w_.appSettings().FaceJyunban, entriesOf(w_.ListFace), intPictNo,
-                              kFacePositions);
+    return fileNameAtPosition(settings_.FaceJyunban, state_.ListFace, intPictNo, kFacePositions);
 }
 
 void BrowseController::openView(PanelKind kind, int index)
@@ -444,7 +486,7 @@ void BrowseController::openView(PanelKind kind, int index)
         kind == PanelKind::Oral ? funOralFileName(int16_t(index)) : funFaceFileName(int16_t(index));
     if (path.isEmpty())
         return;
-    auto *view = new frmView(&w_);
+    auto *view = new frmView(settings_, store_(), state_, ui_.window);
     view->show();
     if (kind == PanelKind::Oral)
         view->HyoujiOne(path, index);
@@ -456,9 +498,34 @@ void BrowseController::openPictureMenu(PanelKind kind, int index, Qt::MouseButto
 {
     if (button == Qt::LeftButton)
         return;
-    w_.strPopupFile =
+    popUpPictureMenu(kind, index, QCursor::pos());
+}
+
+void BrowseController::popUpPictureMenu(PanelKind kind, int index, const QPoint &at)
+{
+    state_.strPopupFile =
         kind == PanelKind::Oral ? funOralFileName(int16_t(index)) : funFaceFileName(int16_t(index));
-    w_.mnuPict->popup(QCursor::pos());
+    ui_.mnuPict->popup(at);
+}
+
+void BrowseController::moveFocus(PanelKind kind, int index, Qt::ArrowType direction)
+{
+    constexpr int kFaceIds = 10; // facial positions are told apart from intraoral ones
+    std::vector<ShownPlace> places;
+    auto collect = [&](const auto &views, int base) {
+        for (ImagingView *view : views) {
+            if (view->isVisible())
+                places.push_back({base + view->index(), QRect(view->mapTo(ui_.window, QPoint(0, 0)), view->size())});
+        }
+    };
+    collect(ui_.ImgSam, 0);
+    collect(ui_.ImgFace, kFaceIds);
+    const int from = (kind == PanelKind::Oral ? 0 : kFaceIds) + index;
+    const std::optional<int> next = nextShownPlace(places, from, direction);
+    if (!next)
+        return;
+    ImagingView *target = *next >= kFaceIds ? ui_.ImgFace[size_t(*next - kFaceIds)] : ui_.ImgSam[size_t(*next)];
+    target->setFocus(Qt::TabFocusReason);
 }
 
 } // namespace tolvarine

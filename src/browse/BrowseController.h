@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include <QObject>
@@ -8,22 +10,48 @@
 
 #include "browse/PanelFill.h"
 #include "browse/VisitListing.h"
+#include "browse/frmKrNo.h"
 
+class QLineEdit;
 class QListWidget;
+class QMenu;
+class QPushButton;
+class QSettings;
 
 namespace tolvarine {
 
-class frmMain;
+class DriveList;
+class FolderList;
 class ImagingView;
+struct AppSettings;
+struct BrowseState;
 
-// The browsing controls of the main window: patient number, name, folder and drive,
-// the visit lists and the two thumbnail panels. The window owns it and its
-// handlers, under their own names, call in here; the decisions are made by the
-// plain functions of PatientNumber, VisitListing and PanelFill.
+// The controls of the main window that browsing drives.
+struct BrowseParts {
+    QWidget *window = nullptr;
+    QLineEdit *txtKrNo = nullptr;
+    QPushButton *cmdKrNo = nullptr;
+    QLineEdit *txtKrName = nullptr;
+    DriveList *Drive1 = nullptr;
+    FolderList *Dir1 = nullptr;
+    QListWidget *List1 = nullptr;
+    QListWidget *ListFaDate = nullptr;
+    QListWidget *List2 = nullptr;
+    QListWidget *ListFace = nullptr;
+    std::array<ImagingView *, 7> ImgSam{};
+    std::array<ImagingView *, 5> ImgFace{};
+    QMenu *mnuPict = nullptr;
+};
+
+// Patient number, name, folder and drive, the visit lists and the two thumbnail
+// panels. The main window owns it and hands it the browsing state, the settings
+// and the controls; the decisions are made by the plain functions of
+// PatientNumber, VisitListing and PanelFill.
 class BrowseController : public QObject {
     Q_OBJECT
   public:
-    explicit BrowseController(frmMain &window);
+    BrowseController(BrowseParts parts, BrowseState &state, const AppSettings &settings,
+                     std::function<QSettings &()> store, QObject *parent = nullptr);
     ~BrowseController() override;
 
     void KrNoEnter();
@@ -32,7 +60,10 @@ class BrowseController : public QObject {
     void txtKrName_Change();
     void txtKrName_LostFocus();
 
-    void listFolder();
+    // The listing of the folder in Dir1: the one refresh of the lists and panels.
+    void Dir1_Change();
+    // Points Dir1 at the folder and lists it, also when it shows that folder already.
+    void listFolder(const QString &folder);
     void Drive1_Change();
     void List1_Click();
     void ListFaDate_Click();
@@ -42,8 +73,15 @@ class BrowseController : public QObject {
 
     void openView(PanelKind kind, int index);
     void openPictureMenu(PanelKind kind, int index, Qt::MouseButton button);
+    // Moves the focus from a picture to the nearest shown one in that direction.
+    void moveFocus(PanelKind kind, int index, Qt::ArrowType direction);
     QString funOralFileName(int16_t intPictNo) const;
     QString funFaceFileName(int16_t intPictNo) const;
+
+    // What the keypad needs to commit a number through the main window's box.
+    KeypadParts keypadParts();
+    // The folder the last listing read.
+    QString listedFolder() const { return listedFolder_; }
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -52,14 +90,19 @@ class BrowseController : public QObject {
     class Operation;
 
     void connectControls();
+    void popUpPictureMenu(PanelKind kind, int index, const QPoint &at);
     void hidePanel(PanelKind kind, bool dropPictures);
-    void showPanel(PanelKind kind, const std::vector<PanelPicture> &pictures);
-    void readPatientNameFile();
+    std::vector<PanelPicture> showPanel(PanelKind kind, PanelPreparation &preparation);
+    void readPatientNameFile(const QString &folder);
     void rebuildFaceDates();
-    void selectFromCode(QListWidget *list, const QString &date, void (frmMain::*handler)());
+    void selectFromCode(QListWidget *list, const QString &date, void (BrowseController::*handler)());
     DatedPictures &facePictures();
 
-    frmMain &w_;
+    BrowseParts ui_;
+    BrowseState &state_;
+    const AppSettings &settings_;
+    std::function<QSettings &()> store_;
+    QString listedFolder_;
     int listings_ = 0; // listings run so far, to tell whether setting the folder ran one
     // Whether leaving the name box may write the name file: not after a number that
     // found no patient, whose emptied box must not land in the folder listed before.

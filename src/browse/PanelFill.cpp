@@ -1,10 +1,12 @@
 #include "browse/PanelFill.h"
 
+#include <optional>
+
 #include <QList>
 #include <QSet>
+#include <QFuture>
 #include <QtConcurrent/QtConcurrentMap>
 
-#include "app/AppSettings.h"
 #include "imaging/ImagingControl.h"
 #include "platform/FileSystem.h"
 #include "store/StorePaths.h"
@@ -13,10 +15,34 @@ namespace tolvarine {
 
 namespace {
 
+int16_t codeAt(const PanelSetup &setup, int position)
+{
+    return position < int(setup.codes.size()) ? setup.codes[size_t(position)] : 0;
+}
+
 QString madeKey(const QString &picture, const PanelSetup &setup, int position)
 {
-    const int16_t code = position < int(setup.codes.size()) ? setup.codes[size_t(position)] : 0;
+    const int16_t code = codeAt(setup, position);
     return QStringLiteral("%1|%2|%3").arg(setup.kind == PanelKind::Oral ? 0 : 1).arg(code).arg(picture);
+}
+
+// What a thumbnail file says about itself: the orientation code it was turned by.
+const QString kTurnNote = QStringLiteral("Tolvarine turn ");
+
+QString turnNote(int16_t code)
+{
+    return kTurnNote + QString::number(code);
+}
+
+// The code a thumbnail was made with; nullopt for one without the note (made by an
+// older program), which is used as it is.
+std::optional<int16_t> notedTurn(const QString &note)
+{
+    if (!note.startsWith(kTurnNote))
+        return std::nullopt;
+    bool ok = false;
+    const int code = note.mid(kTurnNote.size()).toInt(&ok);
+    return ok ? std::optional<int16_t>(int16_t(code)) : std::nullopt;
 }
 
 struct Job {
@@ -32,7 +58,11 @@ PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumb
     const QString existing = resolveCaseInsensitive(thumbnailPath(job.picture));
     ImagingControl control;
     if (!existing.isEmpty()) {
-        if (control.opLoadFile(existing, 0, 0, -1)) {
+        // A picture moves to another position when one with an earlier name joins
+        // its visit: a thumbnail turned for another position is made again.
+        const bool loaded = control.opLoadFile(existing, 0, 0, -1);
+        const std::optional<int16_t> turn = notedTurn(control.comment(kCommentNote));
+        if (loaded && (!turn || *turn == codeAt(setup, job.placement.position))) {
             out.thumbnail = existing;
             out.fromThumbnail = true;
             out.image = control.image();
@@ -64,7 +94,7 @@ PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumb
         control.opResize(float(kThumbnailWidth), height, 0);
     }
     const int position = job.placement.position;
-    turnByCode(control, setup.kind, position < int(setup.codes.size()) ? setup.codes[size_t(position)] : 0);
+    turnByCode(control, setup.kind, codeAt(setup, position));
     out.image = control.image();
     // A picture cut short (still being copied, a broken card) gets no thumbnail
     // file, so that the whole picture is shown once it is complete.
@@ -73,18 +103,6 @@ PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumb
 }
 
 } // namespace
-
-PanelSetup oralPanelSetup(const AppSettings &settings)
-{
-    return {PanelKind::Oral, settings.Jyunban, {settings.PictSyori.begin(), settings.PictSyori.end()}};
-}
-
-PanelSetup facePanelSetup(const AppSettings &settings)
-{
-    return {PanelKind::Face,
-            settings.FaceJyunban,
-            {settings.FacePictSyori.begin(), settings.FacePictSyori.end()}};
-}
 
 bool turnByCode(ImagingControl &control, PanelKind kind, int16_t code)
 {
@@ -104,23 +122,54 @@ bool turnByCode(ImagingControl &control, PanelKind kind, int16_t code)
     }
 }
 
+struct PanelPreparation::Jobs {
+    PanelSetup setup;
+    const MadeThumbnails *made = nullptr;
+    QList<Job> list;
+    QFuture<PanelPicture> running;
+};
+
+PanelPreparation::PanelPreparation(const QStringList &entries, const PanelSetup &setup,
+                                   const MadeThumbnails *made)
+    : jobs_(std::make_unique<Jobs>())
+{
+    jobs_->setup = setup;
+    jobs_->made = made;
+    for (const Placement &p : placeVisit(setup.order, int(entries.size()), setup.maxCount()))
+        jobs_->list << Job{p, entries.at(p.index)};
+    // The pool takes the jobs in entry order, so the first picture is ready after
+    // about one picture's time, whatever the rest costs.
+    Jobs *jobs = jobs_.get();
+    jobs_->running = QtConcurrent::mapped(jobs_->list, [jobs](const Job &job) {
+        return prepareOne(job, jobs->setup, jobs->made);
+    });
+}
+
+PanelPreparation::~PanelPreparation()
+{
+    jobs_->running.waitForFinished();
+}
+
+int PanelPreparation::count() const
+{
+    return int(jobs_->list.size());
+}
+
+PanelPicture PanelPreparation::take(int i)
+{
+    return jobs_->running.resultAt(i);
+}
+
+std::vector<PanelPicture> PanelPreparation::takeAll()
+{
+    const QList<PanelPicture> done = jobs_->running.results();
+    return {done.begin(), done.end()};
+}
+
 std::vector<PanelPicture> preparePanel(const QStringList &entries, const PanelSetup &setup,
                                        MadeThumbnails *made)
 {
-    QList<Job> jobs;
-    for (const Placement &p : placeVisit(setup.order, int(entries.size()), setup.maxCount()))
-        jobs << Job{p, entries.at(p.index)};
-    const MadeThumbnails *known = made;
-    auto work = [&setup, known](const Job &job) { return prepareOne(job, setup, known); };
-    std::vector<PanelPicture> pictures;
-    if (jobs.size() < 2) {
-        for (const Job &job : std::as_const(jobs))
-            pictures.push_back(work(job));
-        return pictures;
-    }
-    const QList<PanelPicture> done = QtConcurrent::blockingMapped<QList<PanelPicture>>(jobs, work);
-    pictures.assign(done.begin(), done.end());
-    return pictures;
+    return PanelPreparation(entries, setup, made).takeAll();
 }
 
 int saveMissingThumbnails(const std::vector<PanelPicture> &pictures, const PanelSetup &setup,
@@ -139,6 +188,7 @@ int saveMissingThumbnails(const std::vector<PanelPicture> &pictures, const Panel
             (p.replaceThumbnail || !existsCaseInsensitive(p.thumbnail))) {
             ImagingControl control;
             control.setImage(p.image);
+            control.opComment(kCommentNote, turnNote(codeAt(setup, p.placement.position)));
             saved = control.opSaveFile(p.thumbnail, kFormatThumbnail, 24, 2, 0);
         }
         if (saved) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include <QHash>
@@ -13,7 +16,6 @@
 namespace tolvarine {
 
 class ImagingControl;
-struct AppSettings;
 
 // Width every thumbnail is made at, before it is turned.
 constexpr int kThumbnailWidth = 195;
@@ -29,8 +31,11 @@ struct PanelSetup {
     int maxCount() const { return kind == PanelKind::Oral ? kOralPositions : kFacePositions; }
 };
 
-PanelSetup oralPanelSetup(const AppSettings &settings);
-PanelSetup facePanelSetup(const AppSettings &settings);
+template <std::size_t N>
+PanelSetup panelSetup(PanelKind kind, const QString &order, const std::array<int16_t, N> &codes)
+{
+    return {kind, order, {codes.begin(), codes.end()}};
+}
 
 // Turns a bitmap as a position's orientation code says; codes without a turning
 // (0 and unknown values, and 4 and 5 on the intraoral panel) leave it. Returns
@@ -44,7 +49,7 @@ struct PanelPicture {
     QString thumbnail;             // the thumbnail file, as it exists on disk or as it is to be made
     bool fromThumbnail = false;    // image is the thumbnail file's content
     bool keepThumbnail = false;    // image was made from the picture and is to be kept as its thumbnail
-    bool replaceThumbnail = false; // the existing thumbnail file did not decode
+    bool replaceThumbnail = false; // the thumbnail file did not decode, or was made for another code
     QImage image;                  // null when neither the thumbnail nor the picture loaded
 };
 
@@ -52,6 +57,28 @@ struct PanelPicture {
 // kept (a read-only folder), so that the nested fills of the same operation do
 // not decode the same pictures again. Keyed by picture, panel and code.
 using MadeThumbnails = QHash<QString, QImage>;
+
+// The pictures of a visit being loaded or made in parallel, one job per picture,
+// each with an imaging control of its own (see preparePanel). They can be taken in
+// entry order as each becomes ready, so that the window shows the first ones while
+// the others are still being made. Destroying it waits for the jobs still running.
+class PanelPreparation {
+  public:
+    PanelPreparation(const QStringList &entries, const PanelSetup &setup, const MadeThumbnails *made = nullptr);
+    ~PanelPreparation();
+    PanelPreparation(const PanelPreparation &) = delete;
+    PanelPreparation &operator=(const PanelPreparation &) = delete;
+
+    int count() const;
+    // Picture i of the fill, once it is ready.
+    PanelPicture take(int i);
+    // Every picture, in entry order.
+    std::vector<PanelPicture> takeAll();
+
+  private:
+    struct Jobs;
+    std::unique_ptr<Jobs> jobs_;
+};
 
 // Loads or makes the pictures of a visit (its entries in order) for their
 // positions: the thumbnail file when it exists and decodes, else the picture,

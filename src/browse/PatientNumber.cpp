@@ -2,73 +2,41 @@
 
 #include <cmath>
 
+#include <QDir>
 #include <QFileInfo>
 
+#include "platform/NumberText.h"
 #include "store/StorePaths.h"
 
 namespace tolvarine {
 
 namespace {
 
-bool isBlank(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
-
-bool isDigit(QChar c)
-{
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
-// The text rebuilt in the C locale's notation ("-1.5e3"), or nullopt.
+// The number box's notation: blanks may follow the sign, an exponent is allowed.
 std::optional<QString> normalisedNumber(const QString &text)
 {
-    int i = 0;
-    const int n = int(text.size());
-    auto skipBlanks = [&] {
-        while (i < n && isBlank(text.at(i)))
-            ++i;
-    };
-    QString out;
-    skipBlanks();
-    if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
-        out += text.at(i++);
-        skipBlanks();
-    }
-    int digits = 0;
-    while (i < n && isDigit(text.at(i))) {
-        out += text.at(i++);
-        ++digits;
-    }
-    if (i < n && text.at(i) == QLatin1Char('.')) {
-        out += text.at(i++);
-        while (i < n && isDigit(text.at(i))) {
-            out += text.at(i++);
-            ++digits;
-        }
-    }
-    if (digits == 0)
-        return std::nullopt;
-    if (i < n && QStringLiteral("eEdD").contains(text.at(i))) {
-        out += QLatin1Char('e');
-        ++i;
-        if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
-            out += text.at(i++);
-        int exponentDigits = 0;
-        while (i < n && isDigit(text.at(i))) {
-            out += text.at(i++);
-            ++exponentDigits;
-        }
-        if (exponentDigits == 0)
-            return std::nullopt;
-    }
-    skipBlanks();
-    if (i != n)
-        return std::nullopt;
-    return out;
+    return decimalNumberText(text, {true, true});
 }
 
 } // namespace
+
+QString halfWidthNumber(const QString &typed)
+{
+    constexpr char16_t kIdeographicSpace = u'\u3000';
+    QString text = typed;
+    // The input method's stray blanks around the number are no part of it.
+    while (text.startsWith(QChar(kIdeographicSpace)))
+        text.remove(0, 1);
+    while (text.endsWith(QChar(kIdeographicSpace)))
+        text.chop(1);
+    for (QChar &c : text) {
+        if (c >= QChar(u'０') && c <= QChar(u'９'))
+            c = QChar(u'0' + (c.unicode() - u'０'));
+        else if (c == QChar(kIdeographicSpace))
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
 
 bool isNumericText(const QString &text)
 {
@@ -97,8 +65,22 @@ std::optional<QString> folderPatientNumber(const QString &folder)
     return last;
 }
 
-PatientLookupResult lookUpPatient(const QString &typed, const QString &pictFolda)
+bool isPatientFolder(const QString &folder)
 {
+    const QFileInfo info(QDir::cleanPath(folder));
+    const QString name = info.fileName();
+    if (name.size() != kPatientNumberLength)
+        return false;
+    for (const QChar c : name) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return QFileInfo(info.path()).fileName() == name.left(kGroupLength);
+}
+
+PatientLookupResult lookUpPatient(const QString &typedAsIs, const QString &pictFolda)
+{
+    const QString typed = halfWidthNumber(typedAsIs);
     PatientLookupResult result;
     if (!isNumericText(typed)) {
         result.outcome = PatientLookup::NotNumeric;
@@ -118,23 +100,6 @@ PatientLookupResult lookUpPatient(const QString &typed, const QString &pictFolda
     result.outcome = !result.folder.isEmpty() && QFileInfo(result.folder).isDir() ? PatientLookup::Found
                                                                                   : PatientLookup::NotFound;
     return result;
-}
-
-QString patientLookupMessage(PatientLookup outcome)
-{
-    switch (outcome) {
-    case PatientLookup::NotNumeric:
-        return QStringLiteral("数値を入力して下さい");
-    case PatientLookup::Invalid:
-        return QStringLiteral("患者番号が不正です");
-    case PatientLookup::NoPictureFolder:
-        return QStringLiteral("画像フォルダが見つかりません");
-    case PatientLookup::NotFound:
-        return QStringLiteral("該当患者の画像はありません");
-    case PatientLookup::Found:
-        break;
-    }
-    return {};
 }
 
 } // namespace tolvarine

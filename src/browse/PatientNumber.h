@@ -6,6 +6,11 @@
 
 namespace tolvarine {
 
+// The number as typed with the Japanese input method on, in ASCII: full-width
+// digits become 0-9, ideographic blanks around it are dropped and any other one
+// becomes a blank. Nothing else changes.
+QString halfWidthNumber(const QString &typed);
+
 // Whether text reads as a decimal number the way the original number box accepted
 // it: blanks around it, an optional sign (blanks may follow it), digits with at
 // most one decimal point and at least one digit, and an optional exponent ("e" or
@@ -22,6 +27,10 @@ std::optional<double> numericValue(const QString &text);
 // five characters, when they read as a number from 0 to 99999.
 std::optional<QString> folderPatientNumber(const QString &folder);
 
+// Whether a folder is laid out as a patient folder of the store: named by a
+// five-digit patient number inside the group folder named by its first three.
+bool isPatientFolder(const QString &folder);
+
 // What committing a typed patient number finds, in the order of its checks.
 enum class PatientLookup { NotNumeric, Invalid, NoPictureFolder, NotFound, Found };
 
@@ -31,9 +40,8 @@ struct PatientLookupResult {
     QString folder; // the patient folder: set for NotFound and Found
 };
 
+// Checks a typed number in the order the number box always has, after reading
+// full-width digits as ASCII ones.
 PatientLookupResult lookUpPatient(const QString &typed, const QString &pictFolda);
-
-// The message each refusal shows; empty for Found.
-QString patientLookupMessage(PatientLookup outcome);
 
 } // namespace tolvarine

@@ -4,9 +4,9 @@
 #include <utility>
 
 #include <QList>
+#include <QSet>
 #include <QtConcurrent/QtConcurrentMap>
 
-#include "platform/Messages.h"
 #include "store/StoreFiles.h"
 #include "store/StoreNames.h"
 
@@ -19,34 +19,26 @@ constexpr int kLargestBatch = 512;
 // Below this a batch is dated on the calling thread: handing it out costs more.
 constexpr int kParallelFrom = 8;
 
-// The date rules shared by both scans: the first picture's date always goes in;
-// a later picture ends the scan (false) while the list is full, or adds its date
-// when it is new.
-bool addVisitDate(QStringList &dates, bool first, const QString &date)
-{
-    if (first) {
-        dates << date;
-        return true;
+// Each visit date once, in the order met. There is no limit on the number of
+// visits: the scan runs in name order and camera names count up, so a limit would
+// hide the newest visits and show an older one as the latest.
+class VisitDates {
+  public:
+    explicit VisitDates(QStringList &dates) : dates_(dates) {}
+    void add(const QString &date)
+    {
+        if (!seen_.contains(date)) {
+            seen_.insert(date);
+            dates_ << date;
+        }
     }
-    if (dates.size() > kDateListFull)
-        return false;
-    if (!dates.contains(date))
-        dates << date;
-    return true;
-}
+
+  private:
+    QStringList &dates_;
+    QSet<QString> seen_;
+};
 
 } // namespace
-
-QString oralLimitMessage()
-{
-    return QStringLiteral("画像が規定枚数を超えました、") + QStringLiteral("\r\n") +
-           QStringLiteral("サブフォルダを作って古い画像を移動して下さい");
-}
-
-QString faceLimitMessage()
-{
-    return QStringLiteral("画像が規定枚数を超えました");
-}
 
 DatedPictures::DatedPictures(QStringList paths, int16_t fileHizuke)
     : paths_(std::move(paths)), fileHizuke_(fileHizuke), dates_(size_t(paths_.size()))
@@ -86,21 +78,27 @@ QDateTime DatedPictures::take(int i, int horizon)
     if (!dates_[size_t(i)])
         dateBatch(i, horizon);
     const PictureDate &dated = *dates_[size_t(i)];
-    reportDateFailure(dated);
+    if (!dated.failure)
+        failures_.push_back(dated.failure);
     return dated.date;
+}
+
+std::vector<Outcome> DatedPictures::takeFailures()
+{
+    return std::exchange(failures_, {});
 }
 
 OralListing scanOralPictures(DatedPictures &pictures)
 {
     OralListing listing;
+    VisitDates dates(listing.dates);
     for (int i = 0; i < pictures.size(); ++i) {
         const QDateTime date = pictures.take(i, kOralSlots);
-        if (!addVisitDate(listing.dates, i == 0, visitDateText(date)))
-            break;
+        dates.add(visitDateText(date));
         listing.strOralFile << pictures.path(i);
         listing.datOralFile.push_back(date);
         if (++listing.intOralCount >= kOralSlots) {
-            showMessage(oralLimitMessage());
+            listing.limitReached = true;
             break;
         }
     }
@@ -110,11 +108,11 @@ OralListing scanOralPictures(DatedPictures &pictures)
 FaceDateListing scanFaceDates(DatedPictures &pictures)
 {
     FaceDateListing listing;
+    VisitDates dates(listing.dates);
     for (int i = 0; i < pictures.size(); ++i) {
-        if (!addVisitDate(listing.dates, i == 0, visitDateText(pictures.take(i, kFaceScanLimit))))
-            break;
+        dates.add(visitDateText(pictures.take(i, kFaceScanLimit)));
         if (++listing.intFaceCount >= kFaceScanLimit) {
-            showMessage(faceLimitMessage());
+            listing.limitReached = true;
             break;
         }
     }

@@ -15,17 +15,12 @@ namespace tolvarine {
 // Slots of the intraoral scan (0 to 1200) and the facial date scan's count.
 constexpr int kOralSlots = 1201;
 constexpr int kFaceScanLimit = 751;
-// A list holding more dates than this takes no further picture.
-constexpr int kDateListFull = 148;
-
-QString oralLimitMessage();
-QString faceLimitMessage();
 
 // The pictures of one folder, in store order, dated when first needed. Dating runs
 // in parallel batches ahead of the reader, but never beyond the horizon the reader
 // names, so a scan that can take only so many pictures dates no more. Each take()
-// is one dating as the user sees it: the message a failed file-date read owes is
-// shown then, on the calling thread, in the order of the takes.
+// is one dating as the user sees it: a failed file-date read is owed a message
+// each time, and the failures queue up in the order of the takes.
 class DatedPictures {
   public:
     DatedPictures() = default;
@@ -42,12 +37,16 @@ class DatedPictures {
     // Pictures dated so far.
     int datedCount() const;
 
+    // The failed datings of the takes since the last call, in the order taken.
+    std::vector<Outcome> takeFailures();
+
   private:
     void dateBatch(int from, int horizon);
 
     QStringList paths_;
     int16_t fileHizuke_ = 1;
     std::vector<std::optional<PictureDate>> dates_;
+    std::vector<Outcome> failures_;
     int batch_ = 0;
 };
 
@@ -57,19 +56,19 @@ struct OralListing {
     std::vector<QDateTime> datOralFile; // their capture dates
     int intOralCount = 0;
     QStringList dates; // the distinct visit dates, in the order met
+    bool limitReached = false; // ended at the 1201st picture; the user is told
 };
 
-// Takes at most 1201 pictures and ends, with its message, after the 1201st; ends
-// silently at a picture met while 149 dates are listed (that picture not taken).
+// Takes at most 1201 pictures and ends after the 1201st; lists every visit date.
 OralListing scanOralPictures(DatedPictures &pictures);
 
 struct FaceDateListing {
     QStringList dates; // distinct visit dates, in the order met
     int intFaceCount = 0;
+    bool limitReached = false; // ended at the 751st picture; the user is told
 };
 
-// The facial date scan: the same date rules; ends with its message after the
-// 751st picture.
+// The facial date scan: the same date rules; ends after the 751st picture.
 FaceDateListing scanFaceDates(DatedPictures &pictures);
 
 // The greatest date compared as text (for visit dates the latest day); empty for

@@ -1,12 +1,13 @@
 #include "browse/frmKrNo.h"
 
+#include <utility>
+
 #include <QFont>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 
-#include "app/AppSettings.h"
-#include "app/frmMain.h"
+#include "app/WindowPlace.h"
 #include "platform/Twips.h"
 
 namespace tolvarine {
@@ -30,7 +31,8 @@ const std::array<int, 9> kGridDigits{7, 8, 9, 4, 5, 6, 1, 2, 3};
 
 } // namespace
 
-frmKrNo::frmKrNo(frmMain &owner) : QDialog(&owner), owner_(owner)
+frmKrNo::frmKrNo(KeypadParts parts)
+    : QDialog(parts.owner), parts_(std::move(parts)), place_(std::make_unique<WindowPlace>(kKrNoPosition))
 {
     setWindowTitle(QStringLiteral("患者Ｎｏ"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -77,12 +79,11 @@ frmKrNo::frmKrNo(frmMain &owner) : QDialog(&owner), owner_(owner)
     Form_Load();
 }
 
+frmKrNo::~frmKrNo() = default;
+
 void frmKrNo::Form_Load()
 {
-    loadedTwips_ = readWindowPosition(owner_.settingsStore(), kKrNoPosition);
-    const double dpi = logicalDpiX();
-    loadedPixels_ = QPoint(twipsToPixels(loadedTwips_.x(), dpi), twipsToPixels(loadedTwips_.y(), dpi));
-    move(*loadedPixels_);
+    place_->restore(parts_.store(), *this);
     txtKrNoInput->clear();
 }
 
@@ -99,8 +100,8 @@ void frmKrNo::cmdBS_Click()
 
 void frmKrNo::cmdEnter_Click()
 {
-    owner_.txtKrNo->setText(txtKrNoInput->text());
-    owner_.KrNoEnter();
+    parts_.txtKrNo->setText(txtKrNoInput->text());
+    parts_.KrNoEnter();
     accept();
 }
 
@@ -116,14 +117,7 @@ void frmKrNo::Form_Unload()
     if (unloaded_)
         return;
     unloaded_ = true;
-    QPointF twips = loadedTwips_;
-    if (!loadedPixels_ || pos() != *loadedPixels_) {
-        const double dpi = logicalDpiX();
-        twips = QPointF(pixelsToTwips(pos().x(), dpi), pixelsToTwips(pos().y(), dpi));
-    }
-    QSettings &store = owner_.settingsStore();
-    writeWindowPosition(store, kKrNoPosition, twips, isMinimized());
-    store.sync();
+    place_->save(parts_.store(), *this);
 }
 
 } // namespace tolvarine

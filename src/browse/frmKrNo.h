@@ -1,18 +1,27 @@
 #pragma once
 
 #include <array>
-#include <optional>
+#include <functional>
+#include <memory>
 
 #include <QDialog>
-#include <QPoint>
-#include <QPointF>
 
 class QLineEdit;
 class QPushButton;
+class QSettings;
 
 namespace tolvarine {
 
-class frmMain;
+class WindowPlace;
+
+// What the keypad works on: the window it belongs to, the store that keeps its
+// place, the main window's number box and the entry that commits it.
+struct KeypadParts {
+    QWidget *owner = nullptr;
+    std::function<QSettings &()> store;
+    QLineEdit *txtKrNo = nullptr;
+    std::function<void()> KrNoEnter;
+};
 
 // The on-screen keypad for the patient number, opened modally by the main window.
 // It commits through the main window's number box; closing it any other way
@@ -20,7 +29,8 @@ class frmMain;
 class frmKrNo : public QDialog {
     Q_OBJECT
   public:
-    explicit frmKrNo(frmMain &owner);
+    explicit frmKrNo(KeypadParts parts);
+    ~frmKrNo() override;
 
     void cmdNo_Click(int index);
     void cmdBS_Click();
@@ -37,9 +47,8 @@ class frmKrNo : public QDialog {
     void Form_Load();
     void Form_Unload();
 
-    frmMain &owner_;
-    QPointF loadedTwips_;
-    std::optional<QPoint> loadedPixels_;
+    KeypadParts parts_;
+    std::unique_ptr<WindowPlace> place_;
     bool unloaded_ = false;
 };
 

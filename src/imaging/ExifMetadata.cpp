@@ -4,7 +4,9 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <QStringDecoder>
@@ -12,6 +14,7 @@
 #include <exiv2/exiv2.hpp>
 
 #include "imaging/JpegStructure.h"
+#include "imaging/TiffStructure.h"
 
 // Exiv2 0.28 renamed its owning pointers and its exception type.
 #if EXIV2_TEST_VERSION(0, 28, 0)
@@ -37,6 +40,7 @@ constexpr SlotTag kSlotTags[] = {
     {5, "Exif.Image.Make"},    {6, "Exif.Image.Model"},    {8, "Exif.Image.Software"},
 };
 
+constexpr const char *kDateTimeKey = "Exif.Image.DateTime";
 constexpr const char *kDateKeys[] = {"Exif.Image.DateTime", "Exif.Photo.DateTimeOriginal",
                                      "Exif.Photo.DateTimeDigitized"};
 
@@ -96,19 +100,22 @@ std::optional<QString> dateFallback(const Exiv2::ExifData &exif)
     return std::nullopt;
 }
 
-// Runs an Exiv2 step; its exceptions become an error text.
-template <typename Step>
-bool guarded(QString &error, Step &&step)
+// Runs an Exiv2 step; its exceptions come back as an outcome of that status.
+template <typename Step> Outcome guarded(Status status, Step &&step)
 {
     try {
         step();
-        return true;
+        return Outcome::done();
     } catch (const ExivError &e) {
-        error = QStringLiteral("Exif: %1").arg(QString::fromLocal8Bit(e.what()));
+        return Outcome::failed(status, QStringLiteral("Exif: %1").arg(QString::fromLocal8Bit(e.what())));
     } catch (const std::exception &e) {
-        error = QStringLiteral("Exif: %1").arg(QString::fromLocal8Bit(e.what()));
+        return Outcome::failed(status, QStringLiteral("Exif: %1").arg(QString::fromLocal8Bit(e.what())));
     }
-    return false;
+}
+
+Outcome failedCheck(const char *why)
+{
+    return Outcome::failed(Status::Unverified, QStringLiteral("Exif: %1").arg(QLatin1String(why)));
 }
 
 ExivIoPtr memoryOf(const QByteArray &bytes)
@@ -126,50 +133,253 @@ QByteArray contentsOf(Exiv2::BasicIo &io)
     return out;
 }
 
-std::vector<std::string> keysOf(Exiv2::Image &image)
+struct DecodedExif {
+    Exiv2::ExifData data;
+    Exiv2::ByteOrder order = Exiv2::invalidByteOrder;
+    QByteArrayView tiff;
+};
+
+// Decodes the TIFF structure of the JPEG's first Exif segment; an empty result
+// when there is none.
+Outcome decodeExif(const QByteArray &jpeg, const std::optional<JpegSegment> &segment, DecodedExif &out)
 {
-    std::vector<std::string> keys;
-    for (const auto &d : image.exifData())
-        keys.push_back(d.key());
-    for (const auto &d : image.iptcData())
-        keys.push_back(d.key());
-    for (const auto &d : image.xmpData())
-        keys.push_back(d.key());
-    std::sort(keys.begin(), keys.end());
-    return keys;
+    if (!segment)
+        return Outcome::done();
+    out.tiff = exifTiffOf(jpeg, *segment);
+    if (out.tiff.size() < 8)
+        return Outcome::failed(Status::Damaged, QStringLiteral("Exif: the Exif block is cut short"));
+    initializeExiv2();
+    return guarded(Status::Damaged, [&] {
+        out.order = Exiv2::ExifParser::decode(
+            out.data, reinterpret_cast<const Exiv2::byte *>(out.tiff.data()), uint32_t(out.tiff.size()));
+    });
 }
 
-// Sets every non-empty text whose tag does not already read so.
-bool applyTexts(Exiv2::ExifData &exif, const CommentTexts &texts)
-{
-    bool changed = false;
-    for (const auto &[slot, text] : texts) {
-        const char *key = exifKeyForSlot(slot);
-        if (!key || text.isEmpty())
-            continue;
-        if (tagText(exif, key) == text)
-            continue;
-        exif[key] = std::string(text.toUtf8().constData());
-        changed = true;
-    }
-    return changed;
-}
+// Key and new text of every tag a rewrite sets.
+using Changes = std::map<std::string, QString>;
 
-QString textsMismatch(const Exiv2::ExifData &exif, const CommentTexts &texts)
+Changes changesFor(const Exiv2::ExifData &exif, const CommentTexts &texts)
 {
+    Changes changes;
     for (const auto &[slot, text] : texts) {
         const char *key = exifKeyForSlot(slot);
         if (key && !text.isEmpty() && tagText(exif, key) != text)
-            return QStringLiteral("Exif: %1 did not read back after writing").arg(QLatin1String(key));
+            changes[key] = text;
     }
-    return {};
+    return changes;
 }
 
-MetadataResult failure(const QString &error)
+bool isPrintableAscii(const QString &text)
 {
-    MetadataResult result;
-    result.error = error;
-    return result;
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; });
+}
+
+// The usual camera file keeps its date in a 20-byte ASCII DateTime of IFD0:
+// writing the 19 new characters over the old ones changes nothing else.
+bool dateInPlace(const QByteArray &jpeg, const DecodedExif &exif, const Changes &changes,
+                 QByteArray &rewritten)
+{
+    if (changes.size() != 1 || changes.begin()->first != kDateTimeKey)
+        return false;
+    const QString &date = changes.begin()->second;
+    if (date.size() != 19 || !isPrintableAscii(date) || exif.tiff.isEmpty())
+        return false;
+    const auto layout = readTiffLayout(exif.tiff);
+    if (!layout)
+        return false;
+    const TiffEntry *entry = findTiffEntry(*layout, TiffIfd::Image, kTagDateTime);
+    if (!entry || entry->type != kTiffAscii || entry->count != 20 || entry->valueOffset < 0 ||
+        exif.tiff[entry->valueOffset + 19] != '\0')
+        return false;
+    rewritten = jpeg;
+    rewritten.replace(exif.tiff.data() - jpeg.constData() + entry->valueOffset, 19, date.toLatin1());
+    return true;
+}
+
+// Exiv2 makes the new Exif block; it replaces the old segment, or goes in where
+// there was none, and nothing else moves.
+Outcome spliceNewExif(const QByteArray &jpeg, const std::optional<JpegSegment> &old,
+                      const DecodedExif &before, const Changes &changes, QByteArray &rewritten)
+{
+    QByteArray tiff;
+    const Outcome encoded = guarded(Status::Unverified, [&] {
+        Exiv2::ExifData exif = before.data;
+        for (const auto &[key, text] : changes)
+            exif[key] = std::string(text.toUtf8().constData());
+        // Exiv2 updates the old block in place when it can, so it gets a copy.
+        QByteArray original = before.tiff.toByteArray();
+        const Exiv2::ByteOrder order =
+            before.order == Exiv2::invalidByteOrder ? Exiv2::littleEndian : before.order;
+        Exiv2::Blob blob;
+        const auto method = Exiv2::ExifParser::encode(
+            blob, original.isEmpty() ? nullptr : reinterpret_cast<Exiv2::byte *>(original.data()),
+            uint32_t(original.size()), order, exif);
+        tiff = method == Exiv2::wmNonIntrusive
+                   ? original
+                   : QByteArray(reinterpret_cast<const char *>(blob.data()), qsizetype(blob.size()));
+    });
+    if (!encoded)
+        return encoded;
+    const QByteArray segment = makeExifSegment(tiff);
+    if (tiff.isEmpty() || segment.isEmpty())
+        return Outcome::failed(Status::Refused,
+                               QStringLiteral("Exif: the new Exif block does not fit a segment"));
+    const qsizetype oldSize = old ? old->size : 0;
+    const qsizetype end = jpegEndOfImage(jpeg);
+    if (end >= 0 && end < jpeg.size() && segment.size() != oldSize)
+        return Outcome::failed(
+            Status::Refused,
+            QStringLiteral("Exif: the data after the picture would move with a new Exif block"));
+    const qsizetype at = old ? old->offset : exifInsertionOffset(jpeg);
+    rewritten.reserve(jpeg.size() - oldSize + segment.size());
+    rewritten.append(QByteArrayView(jpeg).first(at))
+        .append(segment)
+        .append(QByteArrayView(jpeg).sliced(at + oldSize));
+    return Outcome::done();
+}
+
+// Tag names of values that are places in the block rather than data of their own;
+// a rewrite may move what they point at.
+bool isPointerKey(const Exiv2::Exifdatum &d)
+{
+    static const std::set<std::string> names{
+        "ExifTag",     "GPSTag", "InteroperabilityTag", "JPEGInterchangeFormat", "StripOffsets",
+        "TileOffsets", "SubIFDs"};
+    const std::string name = d.tagName();
+    const auto endsWith = [&name](const std::string &suffix) {
+        return name.size() >= suffix.size() &&
+               name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+    };
+    const bool offsetType = d.typeId() == Exiv2::unsignedLong || d.typeId() == Exiv2::signedLong ||
+                            d.typeId() == Exiv2::tiffIfd || d.typeId() == Exiv2::undefined;
+    return names.count(name) || (offsetType && (endsWith("Offset") || endsWith("Start") || endsWith("IFD")));
+}
+
+constexpr const char *kMakerNoteKey = "Exif.Photo.MakerNote";
+constexpr const char *kMakerNoteOffsetKey = "Exif.MakerNote.Offset";
+
+// A maker note Exiv2 knows is rewritten from its decoded tags; one it does not is
+// copied as an opaque block, whose inner offsets may count from the TIFF header.
+bool makerNoteDecoded(const Exiv2::ExifData &exif)
+{
+    return exif.findKey(Exiv2::ExifKey(kMakerNoteOffsetKey)) != exif.end();
+}
+
+using Item = std::tuple<std::string, int, long, std::vector<Exiv2::byte>>;
+
+// Every decoded item but those set, each with its type, count and value bytes;
+// pointers without their value, since they may move.
+std::vector<Item> itemsOf(const Exiv2::ExifData &exif, const Changes &changes)
+{
+    const bool decodedMakerNote = makerNoteDecoded(exif);
+    std::vector<Item> items;
+    for (const Exiv2::Exifdatum &d : exif) {
+        const std::string key = d.key();
+        if (changes.count(key) || key == kMakerNoteOffsetKey)
+            continue;
+        std::vector<Exiv2::byte> value;
+        const bool opaque = isPointerKey(d) || (decodedMakerNote && key == kMakerNoteKey);
+        if (!opaque && d.size() > 0) {
+            value.resize(size_t(d.size()));
+            d.copy(value.data(), Exiv2::bigEndian);
+        }
+        items.emplace_back(key, int(d.typeId()), long(d.count()), std::move(value));
+    }
+    std::sort(items.begin(), items.end());
+    return items;
+}
+
+std::vector<TiffEntry> sortedEntries(const TiffLayout &layout)
+{
+    std::vector<TiffEntry> entries = layout.entries;
+    std::stable_sort(entries.begin(), entries.end(), [](const TiffEntry &a, const TiffEntry &b) {
+        return std::make_pair(int(a.ifd), a.tag) < std::make_pair(int(b.ifd), b.tag);
+    });
+    return entries;
+}
+
+// The same check on the TIFF structure as read here, which also sees what Exiv2
+// smooths over: a value whose offset lies outside the block, which a rewrite
+// would turn into an empty one.
+bool sameTiffEntries(QByteArrayView was, QByteArrayView now, const std::set<quint16> &setTags,
+                     bool opaqueMakerNote)
+{
+    const auto before = readTiffLayout(was);
+    const auto after = readTiffLayout(now);
+    if (!before || !after)
+        return false;
+    const auto kept = [&](const TiffLayout &layout) {
+        std::vector<TiffEntry> entries;
+        for (const TiffEntry &e : sortedEntries(layout)) {
+            if (!(e.ifd == TiffIfd::Image && setTags.count(e.tag)))
+                entries.push_back(e);
+        }
+        return entries;
+    };
+    const std::vector<TiffEntry> a = kept(*before), b = kept(*after);
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const TiffEntry &x = a[i], &y = b[i];
+        if (x.ifd != y.ifd || x.tag != y.tag || x.type != y.type || x.count != y.count)
+            return false;
+        if (x.valueOffset < 0) {
+            // Only left exactly as it was does such an entry keep what it meant.
+            if (y.valueOffset >= 0 || x.entryOffset != y.entryOffset || was.size() != now.size() ||
+                was.sliced(x.entryOffset, 12) != now.sliced(y.entryOffset, 12))
+                return false;
+            continue;
+        }
+        if (y.valueOffset < 0)
+            return false;
+        if (x.ifd == TiffIfd::Photo && x.tag == kTagMakerNote) {
+            if (opaqueMakerNote &&
+                (x.valueOffset != y.valueOffset ||
+                 was.sliced(x.valueOffset, x.valueSize) != now.sliced(y.valueOffset, y.valueSize)))
+                return false;
+            continue;
+        }
+        if (!isTiffPointer(x) &&
+            was.sliced(x.valueOffset, x.valueSize) != now.sliced(y.valueOffset, y.valueSize))
+            return false;
+    }
+    const auto thumbBefore = tiffThumbnail(was, *before);
+    const auto thumbAfter = tiffThumbnail(now, *after);
+    if (thumbBefore.has_value() != thumbAfter.has_value())
+        return false;
+    return !thumbBefore || was.sliced(thumbBefore->first, thumbBefore->second) ==
+                               now.sliced(thumbAfter->first, thumbAfter->second);
+}
+
+// The proof a rewrite owes before it is published.
+Outcome verifyRewrite(const QByteArray &before, const QByteArray &after, const Changes &changes)
+{
+    const std::optional<JpegSegment> oldSegment = exifSegmentOf(before);
+    const std::optional<JpegSegment> newSegment = exifSegmentOf(after);
+    if (!newSegment || (oldSegment && oldSegment->offset != newSegment->offset))
+        return failedCheck("the Exif segment is not where it was");
+    const qsizetype start = newSegment->offset;
+    const qsizetype oldEnd = oldSegment ? oldSegment->offset + oldSegment->size : start;
+    if (oldEnd > before.size() || QByteArrayView(after).first(start) != QByteArrayView(before).first(start) ||
+        QByteArrayView(after).sliced(start + newSegment->size) != QByteArrayView(before).sliced(oldEnd))
+        return failedCheck("bytes outside the Exif segment changed");
+
+    DecodedExif was, now;
+    if (!decodeExif(before, oldSegment, was) || !decodeExif(after, newSegment, now) || now.data.empty())
+        return failedCheck("the new Exif block does not read");
+    std::set<quint16> setTags;
+    for (const auto &[key, text] : changes) {
+        if (tagText(now.data, key.c_str()) != text)
+            return failedCheck("a text did not read back after writing");
+        setTags.insert(Exiv2::ExifKey(key).tag());
+    }
+    if (itemsOf(was.data, changes) != itemsOf(now.data, changes))
+        return failedCheck("Exif items were changed, added or lost");
+    const bool opaqueMakerNote = !makerNoteDecoded(was.data);
+    if (oldSegment && !sameTiffEntries(was.tiff, now.tiff, setTags, opaqueMakerNote))
+        return failedCheck("the Exif structure changed beyond the texts set");
+    return Outcome::done();
 }
 
 } // namespace
@@ -187,136 +397,94 @@ std::optional<QString> exifDateTime(const QByteArray &jpeg)
 {
     if (!looksLikeJpeg(jpeg))
         return std::nullopt;
-    initializeExiv2();
-    std::optional<QString> date;
-    QString error;
-    guarded(error, [&] {
-        Exiv2::JpegImage image(memoryOf(jpeg), false);
-        image.readMetadata();
-        date = dateFallback(image.exifData());
-    });
-    return date;
+    DecodedExif exif;
+    if (!decodeExif(jpeg, exifSegmentOf(jpeg), exif))
+        return std::nullopt;
+    return dateFallback(exif.data);
 }
 
 std::optional<QString> readExifDateTime(const QString &path)
 {
-    const QByteArray head = readJpegHeader(path);
-    if (head.isEmpty())
+    QByteArray head;
+    if (!readJpegHeader(path, head))
         return std::nullopt;
     return exifDateTime(head);
 }
 
-std::optional<CommentTexts> readCommentTexts(const QByteArray &jpeg, QString *error)
+Outcome readCommentTexts(const QByteArray &jpeg, CommentTexts &texts)
 {
-    if (!looksLikeJpeg(jpeg)) {
-        if (error)
-            *error = QStringLiteral("not a JPEG file");
-        return std::nullopt;
-    }
-    initializeExiv2();
-    CommentTexts texts;
-    QString failed;
-    const bool ok = guarded(failed, [&] {
-        Exiv2::JpegImage image(memoryOf(jpeg), false);
-        image.readMetadata();
-        const Exiv2::ExifData &exif = image.exifData();
-        for (const auto &t : kSlotTags) {
-            const auto text = t.slot == 2 ? dateFallback(exif) : tagText(exif, t.key);
-            if (text)
-                texts[t.slot] = *text;
-        }
-    });
-    if (!ok) {
-        if (error)
-            *error = failed;
-        return std::nullopt;
-    }
-    return texts;
-}
-
-namespace {
-
-// A written file is published only when its picture data is the original's to the
-// byte, it parses, the texts read back, and no metadata item of keysBefore is lost.
-MetadataResult verifiedResult(const QByteArray &original, MetadataResult result, const CommentTexts &texts,
-                              const std::vector<std::string> &keysBefore)
-{
-    if (!samePictureData(original, result.jpeg))
-        return failure(QStringLiteral("Exif: the picture data changed while writing metadata"));
-    QString check;
-    const bool parsed = guarded(check, [&] {
-        Exiv2::JpegImage image(memoryOf(result.jpeg), false);
-        image.readMetadata();
-        check = textsMismatch(image.exifData(), texts);
-        if (!check.isEmpty())
-            return;
-        const std::vector<std::string> keysAfter = keysOf(image);
-        if (!std::includes(keysAfter.begin(), keysAfter.end(), keysBefore.begin(), keysBefore.end()))
-            check = QStringLiteral("Exif: metadata items were lost while writing");
-    });
-    if (!parsed || !check.isEmpty())
-        return failure(check.isEmpty() ? QStringLiteral("Exif: the written file does not parse") : check);
-    result.ok = true;
-    return result;
-}
-
-} // namespace
-
-MetadataResult rewriteMetadata(const QByteArray &jpeg, const CommentTexts &texts)
-{
+    texts.clear();
     if (!looksLikeJpeg(jpeg))
-        return failure(QStringLiteral("not a JPEG file"));
-    initializeExiv2();
-    MetadataResult result;
-    std::vector<std::string> keysBefore;
-    bool unreadable = false;
-    const bool written = guarded(result.error, [&] {
-        Exiv2::JpegImage image(memoryOf(jpeg), false);
-        image.readMetadata();
-        // Exiv2 would replace an Exif block it could not read with its own, empty one.
-        if (image.exifData().empty() && hasExifSegment(jpeg)) {
-            unreadable = true;
-            return;
-        }
-        keysBefore = keysOf(image);
-        if (!applyTexts(image.exifData(), texts))
-            return;
-        image.writeXmpFromPacket(true); // the XMP packet goes back verbatim
-        image.writeMetadata();
-        result.jpeg = contentsOf(image.io());
-        result.changed = true;
-    });
-    if (!written)
-        return result;
-    if (unreadable)
-        return failure(QStringLiteral("Exif: the file's Exif block cannot be read"));
-    if (!result.changed) {
-        result.ok = true;
-        return result;
+        return Outcome::failed(Status::NotJpeg);
+    DecodedExif exif;
+    const Outcome decoded = decodeExif(jpeg, exifSegmentOf(jpeg), exif);
+    if (!decoded)
+        return decoded;
+    for (const auto &t : kSlotTags) {
+        const auto text = t.slot == 2 ? dateFallback(exif.data) : tagText(exif.data, t.key);
+        if (text)
+            texts[t.slot] = *text;
     }
-
-    return verifiedResult(jpeg, std::move(result), texts, keysBefore);
+    return Outcome::done();
 }
 
-MetadataResult carryMetadata(const QByteArray &source, const QByteArray &encoded, QSize size,
-                             const CommentTexts &texts)
+Outcome rewriteMetadata(const QByteArray &jpeg, const CommentTexts &texts, QByteArray &rewritten)
 {
+    rewritten.clear();
+    if (!looksLikeJpeg(jpeg))
+        return Outcome::failed(Status::NotJpeg);
+    // Whatever is rewritten must at least be a picture up to its first scan.
+    if (jpegScanOffset(jpeg) < 0)
+        return Outcome::failed(Status::Damaged, QStringLiteral("no JPEG picture data found"));
+    const std::optional<JpegSegment> old = exifSegmentOf(jpeg);
+    DecodedExif before;
+    const Outcome decoded = decodeExif(jpeg, old, before);
+    if (!decoded)
+        return decoded;
+    // A new block in place of one that cannot be read would lose all it holds.
+    if (old && before.data.empty())
+        return Outcome::failed(Status::Damaged, QStringLiteral("Exif: the file's Exif block cannot be read"));
+    const Changes changes = changesFor(before.data, texts);
+    if (changes.empty())
+        return Outcome::unchanged();
+
+    if (!dateInPlace(jpeg, before, changes, rewritten)) {
+        const Outcome spliced = spliceNewExif(jpeg, old, before, changes, rewritten);
+        if (!spliced) {
+            rewritten.clear();
+            return spliced;
+        }
+    }
+    const Outcome checked = verifyRewrite(jpeg, rewritten, changes);
+    if (!checked)
+        rewritten.clear();
+    return checked;
+}
+
+Outcome carryMetadata(const QByteArray &source, const QByteArray &encoded, QSize size,
+                      const CommentTexts &texts, QByteArray &result)
+{
+    result.clear();
     if (!looksLikeJpeg(encoded))
-        return failure(QStringLiteral("not a JPEG file"));
+        return Outcome::failed(Status::NotJpeg);
     initializeExiv2();
-    MetadataResult result;
+    // The source's leading segments may end without a scan; an end marker lets
+    // Exiv2's reader stop there.
+    QByteArray from = source;
+    if (looksLikeJpeg(from) && jpegScanOffset(from) < 0)
+        from.append("\xFF\xD9", 2);
     bool unreadable = false;
-    const bool written = guarded(result.error, [&] {
+    const Outcome written = guarded(Status::Unverified, [&] {
         Exiv2::JpegImage image(memoryOf(encoded), false);
         image.readMetadata();
-        if (looksLikeJpeg(source)) {
-            Exiv2::JpegImage from(memoryOf(source), false);
-            from.readMetadata();
-            if (from.exifData().empty() && hasExifSegment(source)) {
+        if (looksLikeJpeg(from)) {
+            Exiv2::JpegImage original(memoryOf(from), false);
+            original.readMetadata();
+            if (original.exifData().empty() && hasExifSegment(from)) {
                 unreadable = true;
                 return;
             }
-            Exiv2::ExifData exif = from.exifData();
+            Exiv2::ExifData exif = original.exifData();
             Exiv2::ExifThumb(exif).erase();
             const auto setIfPresent = [&exif](const char *key, int value) {
                 auto it = exif.findKey(Exiv2::ExifKey(key));
@@ -328,22 +496,33 @@ MetadataResult carryMetadata(const QByteArray &source, const QByteArray &encoded
             setIfPresent("Exif.Photo.PixelYDimension", size.height());
             setIfPresent("Exif.Image.ImageLength", size.height());
             image.setExifData(exif);
-            image.setIptcData(from.iptcData());
-            image.setXmpPacket(from.xmpPacket());
+            image.setIptcData(original.iptcData());
+            image.setXmpPacket(original.xmpPacket());
             image.writeXmpFromPacket(true);
-            if (!from.comment().empty())
-                image.setComment(from.comment());
+            if (!original.comment().empty())
+                image.setComment(original.comment());
         }
-        applyTexts(image.exifData(), texts);
+        for (const auto &[key, text] : changesFor(image.exifData(), texts))
+            image.exifData()[key] = std::string(text.toUtf8().constData());
         image.writeMetadata();
-        result.jpeg = contentsOf(image.io());
-        result.changed = true;
+        result = contentsOf(image.io());
     });
-    if (!written)
-        return result;
-    if (unreadable)
-        return failure(QStringLiteral("Exif: the source's Exif block cannot be read"));
-    return verifiedResult(encoded, std::move(result), texts, {});
+    if (!written || unreadable) {
+        result.clear();
+        return unreadable ? Outcome::failed(Status::Damaged,
+                                            QStringLiteral("Exif: the source's Exif block cannot be read"))
+                          : written;
+    }
+    // A fresh encoding has nothing to keep but its picture, and the texts must be there.
+    DecodedExif check;
+    Outcome checked = Outcome::done();
+    if (!samePictureData(encoded, result) || !decodeExif(result, exifSegmentOf(result), check))
+        checked = failedCheck("the picture data changed while writing metadata");
+    else if (!changesFor(check.data, texts).empty())
+        checked = failedCheck("a text did not read back after writing");
+    if (!checked)
+        result.clear();
+    return checked;
 }
 
 } // namespace tolvarine

@@ -7,6 +7,8 @@
 #include <QSize>
 #include <QString>
 
+#include "platform/Outcome.h"
+
 namespace tolvarine {
 
 // Exif metadata of JPEG files. The only place that talks to Exiv2: it works on
@@ -23,7 +25,8 @@ const char *exifKeyForSlot(int slot);
 
 // Capture date-time of a JPEG file as stored ("yyyy:mm:dd hh:mm:ss"):
 // Exif.Image.DateTime, else Exif.Photo.DateTimeOriginal, else
-// Exif.Photo.DateTimeDigitized. Reads only the segments before the picture data.
+// Exif.Photo.DateTimeDigitized. Reads only the segments before the picture data,
+// and needs no more of the file than its whole Exif block.
 // Empty when the file is no JPEG, cannot be read or carries no date.
 std::optional<QString> readExifDateTime(const QString &path);
 
@@ -31,26 +34,24 @@ std::optional<QString> readExifDateTime(const QString &path);
 std::optional<QString> exifDateTime(const QByteArray &jpeg);
 
 // Texts of every mapped slot the JPEG carries; slot 2 follows the date fallback
-// of readExifDateTime. Empty optional when the metadata cannot be read.
-std::optional<CommentTexts> readCommentTexts(const QByteArray &jpeg, QString *error = nullptr);
+// of readExifDateTime.
+Outcome readCommentTexts(const QByteArray &jpeg, CommentTexts &texts);
 
-struct MetadataResult {
-    bool ok = false;
-    bool changed = false; // false: the input already carried the texts, jpeg is empty
-    QByteArray jpeg;      // the complete new file
-    QString error;
-};
-
-// Sets the mapped slots of texts in a whole JPEG file held in memory and leaves
-// everything else, the compressed picture above all, exactly as it was. The result
-// is checked before it is returned: it parses, the texts read back, no metadata
-// item of the input went missing and the picture data is byte for byte the same.
-MetadataResult rewriteMetadata(const QByteArray &jpeg, const CommentTexts &texts);
+// Sets the mapped slots of texts in a whole JPEG file held in memory, touching as
+// few bytes as it can: a date that replaces one of the same length is written
+// over the old one's characters; otherwise only the Exif segment is replaced (or
+// inserted), every other byte of the file copied as it was. Refused when the file
+// carries data after its picture and the Exif segment would change size, since
+// that data may be found by its offset. The result is checked before it is
+// handed out (Unverified otherwise): every byte outside the Exif segment the same,
+// every Exif item except those set decoding to the same value, none added, and the
+// texts reading back. Unchanged, and rewritten left empty, when the texts are there.
+Outcome rewriteMetadata(const QByteArray &jpeg, const CommentTexts &texts, QByteArray &rewritten);
 
 // Puts the metadata found in source (a JPEG's leading segments, may be empty) into
 // a freshly encoded JPEG of the given size, then the texts. The embedded preview,
 // which shows the old picture, is dropped; the size tags follow the new picture.
-MetadataResult carryMetadata(const QByteArray &source, const QByteArray &encoded, QSize size,
-                             const CommentTexts &texts);
+Outcome carryMetadata(const QByteArray &source, const QByteArray &encoded, QSize size,
+                      const CommentTexts &texts, QByteArray &result);
 
 } // namespace tolvarine

@@ -47,6 +47,36 @@ QSize reducedDecodeSize(QSize full, QSize wanted)
     return {};
 }
 
+// Decodes JPEG bytes as the load does: as stored, at the given scale.
+QImage decodeJpeg(const QByteArray &bytes, QSize decodeSize)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAutoTransform(false);
+    if (decodeSize.isValid())
+        reader.setScaledSize(decodeSize);
+    return reader.read();
+}
+
+// Whether a JPEG that ends without its end-of-image marker still holds all of its
+// picture data. The decoder makes up the blocks it finds no data for; bytes added
+// after the end then take their place, so the picture changes. When the scans
+// were complete, bytes after them are passed over and nothing changes.
+bool scansComplete(const QByteArray &bytes, const QImage &decoded, QSize decodeSize)
+{
+    QByteArray extended = bytes;
+    quint32 state = 0x9E3779B9u;
+    for (int i = 0; i < 4096; ++i) {
+        state = state * 1664525u + 1013904223u;
+        extended.append(char((state >> 24) % 0xFF)); // never FF: no marker
+    }
+    extended.append("\xFF\xD9", 2);
+    const QImage filled = decodeJpeg(extended, decodeSize);
+    return !filled.isNull() && filled.convertToFormat(decoded.format()) == decoded;
+}
+
 QByteArray encodeJpeg(const QImage &image, int quality, QString &error)
 {
     // Always three components, also for a grey bitmap.
@@ -137,9 +167,9 @@ bool sameInode(const QString &a, const QString &b)
 ImagingControl::ImagingControl() = default;
 ImagingControl::~ImagingControl() = default;
 
-bool ImagingControl::fail(const QString &error)
+bool ImagingControl::fail(Outcome outcome)
 {
-    lastError_ = error;
+    lastFailure_ = std::move(outcome);
     return false;
 }
 
@@ -163,20 +193,19 @@ bool ImagingControl::opLoadFile(const QString &path, int, int, int, QSize wanted
 {
     clear();
     QByteArray bytes;
-    QString error;
-    if (!readWholeFile(path, bytes, kMaxFileBytes, &error))
-        return fail(error);
+    if (Outcome read = readWholeFile(path, bytes, kMaxFileBytes); !read)
+        return fail(std::move(read));
     if (bytes.isEmpty())
-        return fail(QStringLiteral("empty file: %1").arg(path));
+        return fail(Status::Damaged, QStringLiteral("empty file: %1").arg(path));
 
     const bool jpeg = looksLikeJpeg(bytes);
     if (jpeg) {
         const QSize claimed = jpegClaimedSize(bytes);
         if (claimed.isValid() && qint64(claimed.width()) * claimed.height() > kMaxClaimedPixels)
-            return fail(QStringLiteral("picture too large (%1 x %2): %3")
-                            .arg(claimed.width())
-                            .arg(claimed.height())
-                            .arg(path));
+            return fail(Status::Refused, QStringLiteral("picture too large (%1 x %2): %3")
+                                             .arg(claimed.width())
+                                             .arg(claimed.height())
+                                             .arg(path));
     }
 
     QBuffer buffer(&bytes);
@@ -193,16 +222,20 @@ bool ImagingControl::opLoadFile(const QString &path, int, int, int, QSize wanted
     const QSize stored = reader.size();
     QImage image;
     if (!reader.read(&image) || image.isNull())
-        return fail(QStringLiteral("%1: %2").arg(reader.errorString(), path));
+        return fail(jpeg ? Status::Damaged : Status::Unreadable,
+                    QStringLiteral("%1: %2").arg(reader.errorString(), path));
 
     storedSize_ = stored.isValid() ? stored : image.size();
     image_ = std::move(image);
     loadedPath_ = path;
     pristine_ = true;
     reduced_ = decodeSize.isValid();
-    damaged_ = jpeg && !jpegIsComplete(bytes);
+    damaged_ = jpeg && !jpegIsComplete(bytes) && !scansComplete(bytes, image_, decodeSize);
+    if (jpeg)
+        comments_[size_t(kCommentNote)] = jpegComment(bytes).value_or(QString());
     if (damaged_)
-        lastError_ = QStringLiteral("picture data cut short: %1").arg(path);
+        lastFailure_ =
+            Outcome::failed(Status::Damaged, QStringLiteral("picture data cut short: %1").arg(path));
     return true;
 }
 
@@ -219,18 +252,18 @@ int ImagingControl::opBitmapHeight() const
 bool ImagingControl::opResize(float width, float height, int16_t)
 {
     if (image_.isNull())
-        return fail(QStringLiteral("no bitmap to resize"));
+        return fail(Status::Invalid, QStringLiteral("no bitmap to resize"));
     if (!std::isfinite(width) || !std::isfinite(height))
-        return fail(QStringLiteral("invalid size"));
+        return fail(Status::Invalid, QStringLiteral("invalid size"));
     const int w = int(std::lround(width));
     const int h = int(std::lround(height));
     if (w < 1 || h < 1 || w > kMaxResizeSide || h > kMaxResizeSide)
-        return fail(QStringLiteral("invalid size %1 x %2").arg(w).arg(h));
+        return fail(Status::Invalid, QStringLiteral("invalid size %1 x %2").arg(w).arg(h));
     if (image_.size() == QSize(w, h))
         return true;
     QImage scaled = image_.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     if (scaled.isNull())
-        return fail(QStringLiteral("out of memory resizing to %1 x %2").arg(w).arg(h));
+        return fail(Status::Refused, QStringLiteral("out of memory resizing to %1 x %2").arg(w).arg(h));
     image_ = std::move(scaled);
     markChanged();
     return true;
@@ -239,7 +272,7 @@ bool ImagingControl::opResize(float width, float height, int16_t)
 bool ImagingControl::opRotate(int angle, bool expand, QColor background)
 {
     if (image_.isNull())
-        return fail(QStringLiteral("no bitmap to rotate"));
+        return fail(Status::Invalid, QStringLiteral("no bitmap to rotate"));
     const int normalised = ((angle % 36000) + 36000) % 36000;
     QImage turned;
     switch (normalised) {
@@ -259,7 +292,7 @@ bool ImagingControl::opRotate(int angle, bool expand, QColor background)
         break;
     }
     if (turned.isNull())
-        return fail(QStringLiteral("out of memory rotating"));
+        return fail(Status::Refused, QStringLiteral("out of memory rotating"));
     image_ = std::move(turned);
     markChanged();
     return true;
@@ -268,7 +301,7 @@ bool ImagingControl::opRotate(int angle, bool expand, QColor background)
 bool ImagingControl::opMirror()
 {
     if (image_.isNull())
-        return fail(QStringLiteral("no bitmap to mirror"));
+        return fail(Status::Invalid, QStringLiteral("no bitmap to mirror"));
     image_ = std::move(image_).mirrored(true, false);
     markChanged();
     return true;
@@ -277,7 +310,7 @@ bool ImagingControl::opMirror()
 bool ImagingControl::opFlip()
 {
     if (image_.isNull())
-        return fail(QStringLiteral("no bitmap to flip"));
+        return fail(Status::Invalid, QStringLiteral("no bitmap to flip"));
     image_ = std::move(image_).mirrored(false, true);
     markChanged();
     return true;
@@ -306,36 +339,39 @@ bool ImagingControl::rewriteMetadataOnly(const QString &path)
 {
     // The bytes on disk now, not those of the load: whatever the file holds keeps its picture.
     QByteArray current;
-    QString error;
-    if (!readWholeFile(path, current, kMaxFileBytes, &error))
-        return fail(error);
-    const MetadataResult result = rewriteMetadata(current, mappedComments());
-    if (!result.ok)
-        return fail(QStringLiteral("%1: %2").arg(result.error, path));
-    if (!result.changed)
+    if (Outcome read = readWholeFile(path, current, kMaxFileBytes); !read)
+        return fail(std::move(read));
+    QByteArray rewritten;
+    Outcome outcome = rewriteMetadata(current, mappedComments(), rewritten);
+    if (!outcome) {
+        outcome.detail = QStringLiteral("%1: %2").arg(outcome.detail, path);
+        return fail(std::move(outcome));
+    }
+    if (outcome.status == Status::Unchanged)
         return true;
-    const WriteOutcome written = writeFileAtomically(path, result.jpeg);
-    if (!written.ok)
-        return fail(written.error);
+    if (Outcome written = writeFileAtomically(path, rewritten); !written)
+        return fail(std::move(written));
     return true;
 }
 
 bool ImagingControl::opSaveFile(const QString &path, int format, int, int, int)
 {
     if (format != kFormatThumbnail && format != kFormatJpegExif)
-        return fail(QStringLiteral("unsupported save format %1").arg(format));
+        return fail(Status::Invalid, QStringLiteral("unsupported save format %1").arg(format));
     if (QFileInfo::exists(path) && isReadOnlyFile(path))
-        return fail(QStringLiteral("read-only file: %1").arg(path));
+        return fail(Status::ReadOnly, path);
 
     const bool overSource = isSourceFile(path);
     if (format == kFormatJpegExif && overSource && pristine_)
         return rewriteMetadataOnly(path);
     if (image_.isNull())
-        return fail(QStringLiteral("no bitmap to save"));
+        return fail(Status::Invalid, QStringLiteral("no bitmap to save"));
     if (overSource && format == kFormatThumbnail)
-        return fail(QStringLiteral("a thumbnail does not replace its picture: %1").arg(path));
+        return fail(Status::Refused,
+                    QStringLiteral("a thumbnail does not replace its picture: %1").arg(path));
     if (overSource && (reduced_ || damaged_))
-        return fail(QStringLiteral("the bitmap is a reduced or incomplete decode of %1 and does not "
+        return fail(Status::Refused,
+                    QStringLiteral("the bitmap is a reduced or incomplete decode of %1 and does not "
                                    "replace it")
                         .arg(path));
 
@@ -343,17 +379,21 @@ bool ImagingControl::opSaveFile(const QString &path, int format, int, int, int)
     QByteArray bytes =
         encodeJpeg(image_, format == kFormatThumbnail ? kThumbnailQuality : kPictureQuality, error);
     if (bytes.isEmpty())
-        return fail(error);
+        return fail(Status::Invalid, error);
+    if (format == kFormatThumbnail && !comments_[size_t(kCommentNote)].isEmpty())
+        bytes = withJpegComment(bytes, comments_[size_t(kCommentNote)]);
     if (format == kFormatJpegExif) {
-        const QByteArray source = loadedPath_.isEmpty() ? QByteArray() : readJpegHeader(loadedPath_);
-        const MetadataResult result = carryMetadata(source, bytes, image_.size(), mappedComments());
-        if (!result.ok)
-            return fail(result.error);
-        bytes = result.jpeg;
+        QByteArray source;
+        if (!loadedPath_.isEmpty())
+            readJpegHeader(loadedPath_, source); // gone or unreadable: a fresh Exif block
+        QByteArray withMetadata;
+        Outcome carried = carryMetadata(source, bytes, image_.size(), mappedComments(), withMetadata);
+        if (!carried)
+            return fail(std::move(carried));
+        bytes = std::move(withMetadata);
     }
-    const WriteOutcome written = writeFileAtomically(path, bytes);
-    if (!written.ok)
-        return fail(written.error);
+    if (Outcome written = writeFileAtomically(path, bytes); !written)
+        return fail(std::move(written));
     return true;
 }
 
@@ -376,13 +416,13 @@ void ImagingControl::setOpBitmapHandle(quintptr handle)
         markChanged();
         return;
     }
-    fail(QStringLiteral("unknown bitmap handle"));
+    fail(Status::Invalid, QStringLiteral("unknown bitmap handle"));
 }
 
 bool ImagingControl::opContrast(int16_t value)
 {
     if (image_.isNull())
-        return fail(QStringLiteral("no bitmap"));
+        return fail(Status::Invalid, QStringLiteral("no bitmap"));
     const int c = std::clamp(int(value), -1000, 1000);
     if (c == 0)
         return true;
@@ -394,7 +434,7 @@ bool ImagingControl::opContrast(int16_t value)
 bool ImagingControl::opBrightness(int16_t value)
 {
     if (image_.isNull())
-        return fail(QStringLiteral("no bitmap"));
+        return fail(Status::Invalid, QStringLiteral("no bitmap"));
     const int b = std::clamp(int(value), -1000, 1000);
     if (b == 0)
         return true;
@@ -406,13 +446,13 @@ bool ImagingControl::opBrightness(int16_t value)
 bool ImagingControl::opSplitPlanes(int16_t)
 {
     if (image_.isNull())
-        return fail(QStringLiteral("no bitmap"));
+        return fail(Status::Invalid, QStringLiteral("no bitmap"));
     const QImage rgb = image_.convertToFormat(QImage::Format_RGB32);
     for (auto &plane : planes_)
         plane = QImage(rgb.size(), QImage::Format_Grayscale8);
     if (planes_[2].isNull()) {
         planes_ = {};
-        return fail(QStringLiteral("out of memory splitting planes"));
+        return fail(Status::Refused, QStringLiteral("out of memory splitting planes"));
     }
     for (int y = 0; y < rgb.height(); ++y) {
         const auto *in = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
@@ -440,7 +480,7 @@ quintptr ImagingControl::opColorPlane(int plane) const
 void ImagingControl::setOpColorPlane(int plane, quintptr value)
 {
     if (planeBase_ == 0 || plane < 0 || plane > 2) {
-        fail(QStringLiteral("no colour planes"));
+        fail(Status::Invalid, QStringLiteral("no colour planes"));
         return;
     }
     QImage source;
@@ -449,7 +489,7 @@ void ImagingControl::setOpColorPlane(int plane, quintptr value)
     else if (value >= planeBase_ && value < planeBase_ + 3)
         source = planes_[value - planeBase_];
     if (source.isNull()) {
-        fail(QStringLiteral("unknown bitmap handle"));
+        fail(Status::Invalid, QStringLiteral("unknown bitmap handle"));
         return;
     }
     planes_[size_t(plane)] = source.format() == QImage::Format_Grayscale8
@@ -460,15 +500,15 @@ void ImagingControl::setOpColorPlane(int plane, quintptr value)
 bool ImagingControl::opMergePlanes(int16_t)
 {
     if (planeBase_ == 0)
-        return fail(QStringLiteral("no colour planes"));
+        return fail(Status::Invalid, QStringLiteral("no colour planes"));
     const QSize size = planes_[0].size();
     for (const auto &plane : planes_) {
         if (plane.isNull() || plane.size() != size)
-            return fail(QStringLiteral("colour planes differ in size"));
+            return fail(Status::Invalid, QStringLiteral("colour planes differ in size"));
     }
     QImage merged(size, QImage::Format_RGB32);
     if (merged.isNull())
-        return fail(QStringLiteral("out of memory merging planes"));
+        return fail(Status::Refused, QStringLiteral("out of memory merging planes"));
     for (int y = 0; y < size.height(); ++y) {
         const uchar *blue = planes_[0].constScanLine(y);
         const uchar *green = planes_[1].constScanLine(y);
@@ -492,9 +532,9 @@ void ImagingControl::opFinish()
 bool ImagingControl::opPaint(QPainter *device, float left, float top, float width, float height)
 {
     if (!device || image_.isNull())
-        return fail(QStringLiteral("nothing to paint"));
+        return fail(Status::Invalid, QStringLiteral("nothing to paint"));
     if (!(width > 0) || !(height > 0))
-        return fail(QStringLiteral("empty paint rectangle"));
+        return fail(Status::Invalid, QStringLiteral("empty paint rectangle"));
     device->save();
     device->setRenderHint(QPainter::SmoothPixmapTransform);
     device->drawImage(QRectF(left, top, width, height), image_);
@@ -504,21 +544,27 @@ bool ImagingControl::opPaint(QPainter *device, float left, float top, float widt
 
 QString ImagingControl::opReadComment(const QString &path, int, int number)
 {
+    if (number == kCommentNote) {
+        QByteArray head;
+        if (Outcome read = readJpegHeader(path, head); !read) {
+            fail(std::move(read));
+            return {};
+        }
+        return jpegComment(head).value_or(QString());
+    }
     if (number < 0 || number >= kCommentSlots || !exifKeyForSlot(number))
         return {};
-    QString error;
-    const QByteArray head = readJpegHeader(path, &error);
-    if (head.isEmpty()) {
-        fail(error);
+    QByteArray head;
+    CommentTexts texts;
+    Outcome read = readJpegHeader(path, head);
+    if (read)
+        read = readCommentTexts(head, texts);
+    if (!read) {
+        fail(std::move(read));
         return {};
     }
-    const auto texts = readCommentTexts(head, &error);
-    if (!texts) {
-        fail(error);
-        return {};
-    }
-    const auto it = texts->find(number);
-    return it == texts->end() ? QString() : it->second;
+    const auto it = texts.find(number);
+    return it == texts.end() ? QString() : it->second;
 }
 
 void ImagingControl::opComment(int number, const QString &text)

@@ -10,6 +10,8 @@
 #include <QSize>
 #include <QString>
 
+#include "platform/Outcome.h"
+
 class QPainter;
 
 namespace tolvarine {
@@ -19,10 +21,13 @@ inline constexpr int kFormatThumbnail = 5;  // "*sn.cmp": baseline JPEG, quality
 inline constexpr int kFormatJpegExif = 98;  // JPEG carrying the comments as Exif
 inline constexpr int kCommentSlots = 175;
 inline constexpr int kCommentDateTime = 2;
+// Comment slot 1 is the file's JPEG comment segment: loaded with the picture, read
+// by opReadComment, and written into a thumbnail file (code 5) when it holds text.
+inline constexpr int kCommentNote = 1;
 
 // The imaging control: one bitmap and its 175 comment slots, with the operations
 // the windows use, by their names. Plain class, no widget; a failing operation
-// returns false and leaves lastError() set (the caller decides whether to care,
+// returns false and leaves lastFailure() set (the caller decides whether to care,
 // as opMethodErrors(false) asks).
 class ImagingControl {
 public:
@@ -80,10 +85,13 @@ public:
     bool isReducedScale() const { return reduced_; }
     // The size the loaded picture is stored at, whatever scale it was decoded at.
     QSize storedSize() const { return storedSize_; }
-    QString lastError() const { return lastError_; }
+    // The last failure of an operation (or the damage the last load found); an
+    // operation that succeeds leaves it as it was.
+    const Outcome &lastFailure() const { return lastFailure_; }
 
-private:
-    bool fail(const QString &error);
+  private:
+    bool fail(Outcome outcome);
+    bool fail(Status status, const QString &detail) { return fail(Outcome::failed(status, detail)); }
     void markChanged();
     void clear();
     bool isSourceFile(const QString &path) const;
@@ -93,7 +101,7 @@ private:
     QImage image_;
     std::array<QString, kCommentSlots> comments_;
     bool methodErrors_ = true;
-    QString lastError_;
+    Outcome lastFailure_;
     QString loadedPath_;     // file the bitmap came from
     bool pristine_ = false;  // bitmap unchanged since it was decoded from loadedPath_
     bool reduced_ = false;   // decoded at a reduced scale

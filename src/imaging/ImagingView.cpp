@@ -1,5 +1,7 @@
 #include "imaging/ImagingView.h"
 
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -8,11 +10,26 @@ namespace tolvarine {
 ImagingView::ImagingView(int index, QWidget *parent)
     : QWidget(parent), index_(index), control_(std::make_unique<ImagingControl>())
 {
+    // Reached by Tab only: a click must not take the focus from the box being typed in.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 ImagingView::~ImagingView() = default;
 
 void ImagingView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    paintBitmap(painter);
+    if (hasFocus()) {
+        const int thickness = 2;
+        painter.setPen(QPen(palette().color(QPalette::Highlight), thickness));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(
+            QRectF(rect()).adjusted(thickness / 2.0, thickness / 2.0, -thickness / 2.0, -thickness / 2.0));
+    }
+}
+
+void ImagingView::paintBitmap(QPainter &painter)
 {
     const QImage &image = control_->image();
     if (image.isNull() || width() <= 0 || height() <= 0)
@@ -31,7 +48,6 @@ void ImagingView::paintEvent(QPaintEvent *)
         scaledKey_ = image.cacheKey();
     }
     const QPoint topLeft((width() - fitted.width()) / 2, (height() - fitted.height()) / 2);
-    QPainter painter(this);
     painter.drawImage(QRect(topLeft, fitted), scaled_);
 }
 
@@ -51,6 +67,63 @@ void ImagingView::mouseReleaseEvent(QMouseEvent *event)
     pressedInside_ = false;
     if (click)
         emit clicked(index_);
+}
+
+void ImagingView::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        emit arrowPressed(index_, Qt::LeftArrow);
+        return;
+    case Qt::Key_Right:
+        emit arrowPressed(index_, Qt::RightArrow);
+        return;
+    case Qt::Key_Up:
+        emit arrowPressed(index_, Qt::UpArrow);
+        return;
+    case Qt::Key_Down:
+        emit arrowPressed(index_, Qt::DownArrow);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit clicked(index_);
+        return;
+    case Qt::Key_Menu:
+        emit contextMenuRequested(index_);
+        return;
+    case Qt::Key_F10:
+        if (modifiers == Qt::ShiftModifier) {
+            emit contextMenuRequested(index_);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+// Platforms that turn the menu key into a context-menu event themselves; the
+// mouse's menu button already comes as mouseDown.
+void ImagingView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        emit contextMenuRequested(index_);
+    else
+        event->ignore();
+}
+
+void ImagingView::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void ImagingView::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 } // namespace tolvarine

@@ -7,14 +7,17 @@
 
 #include "imaging/ImagingControl.h"
 
+class QPainter;
+
 namespace tolvarine {
 
 // An element of a control array of imaging controls: shows its control's bitmap
 // scaled into its rectangle, proportions kept, centred. Visible is the widget's
-// visibility, ToolTipText its tooltip.
+// visibility, ToolTipText its tooltip. Tab reaches it, and it marks its focus; the
+// keys it is given are reported for its owner to act on.
 class ImagingView : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ImagingView(int index = 0, QWidget *parent = nullptr);
     ~ImagingView() override;
 
@@ -28,18 +31,28 @@ public:
     // Repaint after the control's bitmap changed.
     void refresh() { update(); }
 
-signals:
+  signals:
     // A click with the left button (the control's argument-less click).
     void clicked(int index);
     // Every mouse-button press: button, shift state, x and y in pixels.
     void mouseDown(int index, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    // An arrow key while it has the focus: move the focus that way.
+    void arrowPressed(int index, Qt::ArrowType direction);
+    // The context-menu key or Shift+F10 while it has the focus (Enter is a click).
+    void contextMenuRequested(int index);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
-private:
+  private:
+    void paintBitmap(QPainter &painter);
+
     int index_;
     std::unique_ptr<ImagingControl> control_;
     bool pressedInside_ = false;

@@ -32,13 +32,14 @@ bool isStartOfFrame(uchar marker)
     return marker >= 0xC0 && marker <= 0xCF && marker != kDht && marker != 0xC8 && marker != kDac;
 }
 
+constexpr uchar kApp0 = 0xE0;
+constexpr char kExifId[] = "Exif\0\0";
+constexpr qsizetype kExifIdSize = 6;
+constexpr qsizetype kMaxSegmentLength = 0xFFFF;
+
 enum class Walk { Found, NeedMore, Invalid };
 
-struct Segment {
-    uchar marker;
-    qsizetype offset; // of the FF
-    qsizetype size;   // marker and length field included
-};
+using Segment = JpegSegment;
 
 // Walks the segments between SOI and the first SOS. Bytes that are not a marker
 // are skipped, as decoders do.
@@ -82,6 +83,12 @@ Walk walkSegments(const QByteArray &jpeg, qsizetype &sosOffset, Visit &&visit)
     }
 }
 
+bool isExifSegment(const QByteArray &jpeg, const Segment &s)
+{
+    return s.marker == kApp1 && s.size >= 4 + kExifIdSize &&
+           std::memcmp(jpeg.constData() + s.offset + 4, kExifId, kExifIdSize) == 0;
+}
+
 qsizetype scanOffset(const QByteArray &jpeg)
 {
     qsizetype sos = -1;
@@ -114,34 +121,55 @@ QSize jpegClaimedSize(const QByteArray &jpeg)
     return claimed;
 }
 
-QByteArray readJpegHeader(const QString &path, QString *error)
+std::vector<JpegSegment> jpegSegments(const QByteArray &jpeg)
 {
+    std::vector<JpegSegment> segments;
+    qsizetype sos = -1;
+    walkSegments(jpeg, sos, [&](const Segment &s) { segments.push_back(s); });
+    return segments;
+}
+
+Outcome readJpegHeader(const QString &path, QByteArray &head)
+{
+    head.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return {};
+        const Status status =
+            file.error() == QFileDevice::OpenError && !file.exists() ? Status::Missing : Status::Unreadable;
+        return Outcome::failed(status, QStringLiteral("%1: %2").arg(file.errorString(), path));
     }
-    QByteArray head;
     qsizetype chunk = 64 * 1024;
     for (;;) {
         const QByteArray more = file.read(chunk);
         if (file.error() != QFileDevice::NoError) {
-            if (error)
-                *error = file.errorString();
-            return {};
+            head.clear();
+            return Outcome::failed(Status::Unreadable,
+                                   QStringLiteral("%1: %2").arg(file.errorString(), path));
         }
         head.append(more);
         qsizetype sos = -1;
-        const Walk walk = walkSegments(head, sos, [](const Segment &) {});
+        qsizetype wholeEnd = 0;
+        bool exif = false;
+        const Walk walk = walkSegments(head, sos, [&](const Segment &s) {
+            wholeEnd = s.offset + s.size;
+            exif = exif || isExifSegment(head, s);
+        });
         if (walk == Walk::Found) {
             head.truncate(sos + 2);
-            return head;
+            return Outcome::done(path);
         }
         if (walk == Walk::Invalid || more.isEmpty() || head.size() >= kMaxHeaderBytes) {
-            if (error)
-                *error = QStringLiteral("no JPEG picture data found: %1").arg(path);
-            return {};
+            if (!looksLikeJpeg(head)) {
+                head.clear();
+                return Outcome::failed(Status::NotJpeg, path);
+            }
+            if (exif) {
+                head.truncate(wholeEnd);
+                return Outcome::done(path);
+            }
+            head.clear();
+            return Outcome::failed(Status::Damaged,
+                                   QStringLiteral("no JPEG picture data found: %1").arg(path));
         }
         chunk *= 2;
     }
@@ -149,33 +177,38 @@ QByteArray readJpegHeader(const QString &path, QString *error)
 
 bool jpegIsComplete(const QByteArray &jpeg)
 {
+    return jpegEndOfImage(jpeg) >= 0;
+}
+
+qsizetype jpegEndOfImage(const QByteArray &jpeg)
+{
     qsizetype pos = scanOffset(jpeg);
     if (pos < 0)
-        return false;
+        return -1;
     const auto *data = reinterpret_cast<const uchar *>(jpeg.constData());
     const qsizetype size = jpeg.size();
     // pos is at a marker segment (the first SOS); after each segment comes entropy data.
     for (;;) {
         if (pos + 4 > size)
-            return false;
+            return -1;
         const int length = (data[pos + 2] << 8) | data[pos + 3];
         pos += 2 + length;
         for (;;) {
             if (pos >= size)
-                return false;
+                return -1;
             const void *ff = std::memchr(data + pos, 0xFF, size_t(size - pos));
             if (!ff)
-                return false;
+                return -1;
             pos = static_cast<const uchar *>(ff) - data;
             if (pos + 1 >= size)
-                return false;
+                return -1;
             const uchar next = data[pos + 1];
             if (next == 0x00 || (next >= 0xD0 && next <= 0xD7)) {
                 pos += 2;
             } else if (next == 0xFF) {
                 pos += 1;
             } else if (next == kEoi) {
-                return true;
+                return pos + 2;
             } else {
                 break; // a table or the next scan of a progressive picture
             }
@@ -205,16 +238,76 @@ bool samePictureData(const QByteArray &a, const QByteArray &b)
     return QByteArrayView(a).sliced(pa.sos) == QByteArrayView(b).sliced(pb.sos);
 }
 
-bool hasExifSegment(const QByteArray &jpeg)
+std::optional<JpegSegment> exifSegmentOf(const QByteArray &jpeg)
 {
-    bool found = false;
+    std::optional<JpegSegment> found;
     qsizetype sos = -1;
     walkSegments(jpeg, sos, [&](const Segment &s) {
-        if (s.marker == kApp1 && s.size >= 10 &&
-            std::memcmp(jpeg.constData() + s.offset + 4, "Exif\0\0", 6) == 0)
-            found = true;
+        if (!found && isExifSegment(jpeg, s))
+            found = s;
     });
     return found;
+}
+
+bool hasExifSegment(const QByteArray &jpeg)
+{
+    return exifSegmentOf(jpeg).has_value();
+}
+
+QByteArrayView exifTiffOf(const QByteArray &jpeg, const JpegSegment &exif)
+{
+    const qsizetype start = exif.offset + 4 + kExifIdSize;
+    if (exif.offset < 0 || start > exif.offset + exif.size || exif.offset + exif.size > jpeg.size())
+        return {};
+    return QByteArrayView(jpeg).sliced(start, exif.offset + exif.size - start);
+}
+
+QByteArray makeExifSegment(QByteArrayView tiff)
+{
+    const qsizetype length = 2 + kExifIdSize + tiff.size();
+    if (length > kMaxSegmentLength)
+        return {};
+    QByteArray segment;
+    segment.reserve(2 + length);
+    segment.append(char(0xFF)).append(char(kApp1));
+    segment.append(char(length >> 8)).append(char(length & 0xFF));
+    segment.append(kExifId, kExifIdSize).append(tiff);
+    return segment;
+}
+
+qsizetype exifInsertionOffset(const QByteArray &jpeg)
+{
+    qsizetype at = 2;
+    for (const JpegSegment &s : jpegSegments(jpeg)) {
+        if (s.offset != at || s.marker != kApp0)
+            break;
+        at += s.size;
+    }
+    return at;
+}
+
+std::optional<QString> jpegComment(const QByteArray &jpeg)
+{
+    constexpr uchar kComment = 0xFE;
+    for (const JpegSegment &segment : jpegSegments(jpeg)) {
+        if (segment.marker == kComment && segment.size >= 4)
+            return QString::fromUtf8(jpeg.mid(segment.offset + 4, segment.size - 4));
+    }
+    return std::nullopt;
+}
+
+QByteArray withJpegComment(const QByteArray &jpeg, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    const qsizetype length = bytes.size() + 2;
+    const qsizetype at = exifInsertionOffset(jpeg);
+    if (length > 0xFFFF || at < 2)
+        return jpeg;
+    QByteArray segment("\xFF\xFE", 2);
+    segment.append(char(length >> 8)).append(char(length & 0xFF)).append(bytes);
+    QByteArray out = jpeg;
+    out.insert(at, segment);
+    return out;
 }
 
 } // namespace tolvarine

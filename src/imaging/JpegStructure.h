@@ -1,8 +1,14 @@
 #pragma once
 
+#include <optional>
+#include <vector>
+
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QSize>
 #include <QString>
+
+#include "platform/Outcome.h"
 
 namespace tolvarine {
 
@@ -18,19 +24,54 @@ qsizetype jpegScanOffset(const QByteArray &jpeg);
 // The frame size the start-of-frame segment claims, or an invalid size.
 QSize jpegClaimedSize(const QByteArray &jpeg);
 
-// Reads a JPEG file only up to its first scan marker (FF DA included), so that
-// its metadata can be read without loading the picture. Empty on failure.
-QByteArray readJpegHeader(const QString &path, QString *error = nullptr);
+// One marker segment before the first scan.
+struct JpegSegment {
+    uchar marker;
+    qsizetype offset; // of its FF
+    qsizetype size;   // marker and length field included
+};
 
-// Whether the first picture's scans run to an end-of-image marker; a file cut
-// short decodes to a picture whose lower part is made up by the decoder.
+// The whole segments between SOI and the first scan, or up to where the file is
+// cut short or its structure breaks.
+std::vector<JpegSegment> jpegSegments(const QByteArray &jpeg);
+
+// Reads a JPEG file only up to its first scan marker (FF DA included), so that
+// its metadata can be read without loading the picture. A file whose picture data
+// is missing or broken still gives its whole leading segments when they hold an
+// Exif block: the capture date is in there.
+Outcome readJpegHeader(const QString &path, QByteArray &head);
+
+// Offset just past the first picture's end-of-image marker; -1 when its scans do
+// not run to one (a file cut short decodes to a picture whose lower part is made
+// up by the decoder). Bytes beyond it (a second picture, a maker's trailer) may be
+// found through absolute offsets and must not move.
+qsizetype jpegEndOfImage(const QByteArray &jpeg);
 bool jpegIsComplete(const QByteArray &jpeg);
 
 // Whether two JPEG files hold the same compressed picture: the same tables,
 // frame header and restart interval, and the same bytes from the first scan on.
 bool samePictureData(const QByteArray &a, const QByteArray &b);
 
-// Whether the segments before the first scan include an Exif APP1 block.
+// The first Exif APP1 segment before the first scan (the one readers use).
+std::optional<JpegSegment> exifSegmentOf(const QByteArray &jpeg);
 bool hasExifSegment(const QByteArray &jpeg);
+
+// The TIFF structure inside an Exif segment of jpeg (after its "Exif\0\0").
+QByteArrayView exifTiffOf(const QByteArray &jpeg, const JpegSegment &exif);
+
+// An APP1 segment carrying the TIFF structure; empty when it does not fit one segment.
+QByteArray makeExifSegment(QByteArrayView tiff);
+
+// The text of the first comment segment (COM) before the first scan; nullopt when
+// there is none.
+std::optional<QString> jpegComment(const QByteArray &jpeg);
+
+// The JPEG with a comment segment holding text put after SOI and the APP0
+// segments; the JPEG unchanged when text does not fit one segment.
+QByteArray withJpegComment(const QByteArray &jpeg, const QString &text);
+
+// Where a new Exif segment goes in a JPEG that has none: after SOI and the APP0
+// segments (JFIF) that must come first.
+qsizetype exifInsertionOffset(const QByteArray &jpeg);
 
 } // namespace tolvarine

@@ -4,7 +4,6 @@
 #include <QProcess>
 #include <QUrl>
 
-#include "platform/Messages.h"
 
 namespace tolvarine {
 
@@ -44,16 +43,14 @@ DropAreaTexts dropAreaTexts(bool dropIsOral, int16_t dropAriaTips)
     return texts;
 }
 
-bool startFileBrowser(const QString &windowsFolder, const QString &pictReadFolda, const ProgramStarter &start)
+Outcome startFileBrowser(const QString &windowsFolder, const QString &pictReadFolda, const ProgramStarter &start)
 {
     const QString program = windowsFolder + QStringLiteral("/xdg-open");
     const QStringList arguments{pictReadFolda};
     // Without a folder of its own the name would point at the file system's root.
     const bool started = !windowsFolder.isEmpty() &&
                          (start ? start(program, arguments) : QProcess::startDetached(program, arguments));
-    if (!started)
-        showMessage(QStringLiteral("Exeファイルが見つかりません"));
-    return started;
+    return started ? Outcome::done(program) : Outcome::failed(Status::Missing, program);
 }
 
 } // namespace tolvarine

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/Outcome.h"
+
 class QMimeData;
 
 namespace tolvarine {
@@ -29,8 +31,8 @@ DropAreaTexts dropAreaTexts(bool dropIsOral, int16_t dropAriaTips);
 // false when it cannot be started.
 using ProgramStarter = std::function<bool(const QString &program, const QStringList &arguments)>;
 
-// Opens the file browser on the import folder; reports a failure to start it.
-bool startFileBrowser(const QString &windowsFolder, const QString &pictReadFolda,
+// Opens the file browser on the import folder; Missing when it cannot be started.
+Outcome startFileBrowser(const QString &windowsFolder, const QString &pictReadFolda,
                       const ProgramStarter &start = {});
 
 } // namespace tolvarine

@@ -3,22 +3,17 @@
 #include <algorithm>
 #include <utility>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 #include "browse/PatientNumber.h"
 #include "import/StoreCopy.h"
-#include "platform/Messages.h"
 #include "store/StoreFiles.h"
 #include "store/StorePaths.h"
 
 namespace tolvarine {
 
 namespace {
-
-// More names than this would make a box taller than the screen.
-constexpr int kNamesShown = 20;
 
 template <typename F, typename... Args>
 void call(const F &f, Args &&...args)
@@ -54,46 +49,23 @@ void makeFolder(const QString &folder)
         QDir().mkdir(folder);
 }
 
-ImportFailureReason failureReason(CopyResult result)
+ImportFailureReason failureReason(Status status)
 {
-    switch (result) {
-    case CopyResult::SourceMissing:
+    switch (status) {
+    case Status::Missing:
         return ImportFailureReason::Missing;
-    case CopyResult::SourceIsFolder:
+    case Status::IsFolder:
         return ImportFailureReason::Folder;
-    case CopyResult::SourceUnreadable:
+    case Status::Unreadable:
         return ImportFailureReason::Unreadable;
-    case CopyResult::FolderMissing:
+    case Status::FolderMissing:
         return ImportFailureReason::TargetFolder;
-    case CopyResult::NoFreeName:
+    case Status::NoFreeName:
         return ImportFailureReason::NoFreeName;
-    case CopyResult::Copied:
-    case CopyResult::AlreadyThere:
-    case CopyResult::WriteFailed:
+    default:
         break;
     }
     return ImportFailureReason::WriteFailed;
-}
-
-QString reasonText(ImportFailureReason reason)
-{
-    switch (reason) {
-    case ImportFailureReason::Folder:
-        return QStringLiteral("フォルダは取り込めません");
-    case ImportFailureReason::Missing:
-        return QStringLiteral("ファイルが見つかりません");
-    case ImportFailureReason::Unreadable:
-        return QStringLiteral("ファイルを読み込めません");
-    case ImportFailureReason::NoName:
-        return QStringLiteral("ファイル名がありません");
-    case ImportFailureReason::TargetFolder:
-        return QStringLiteral("保存先のフォルダを作成できません");
-    case ImportFailureReason::WriteFailed:
-        return QStringLiteral("保存先に書き込めません");
-    case ImportFailureReason::NoFreeName:
-        return QStringLiteral("同じ名前のファイルが多すぎます");
-    }
-    return {};
 }
 
 } // namespace
@@ -111,20 +83,6 @@ QString importNameFromPath(const QString &path)
     return name.size() > 1 ? name : QString();
 }
 
-QString notImportedMessage(const std::vector<ImportFailure> &failures)
-{
-    if (failures.empty())
-        return {};
-    QStringList lines;
-    lines << QStringLiteral("取り込めなかったファイルがあります（%1件）").arg(failures.size());
-    const int shown = std::min<int>(kNamesShown, int(failures.size()));
-    for (int i = 0; i < shown; ++i)
-        lines << QStringLiteral("%1（%2）").arg(failures[i].path, reasonText(failures[i].reason));
-    if (int(failures.size()) > shown)
-        lines << QStringLiteral("ほか%1件").arg(int(failures.size()) - shown);
-    return lines.join(QStringLiteral("\r\n"));
-}
-
 DropImport::DropImport(ImportHost host) : host_(std::move(host)) {}
 
 void DropImport::setHost(ImportHost host)
@@ -132,18 +90,16 @@ void DropImport::setHost(ImportHost host)
     host_ = std::move(host);
 }
 
-std::optional<QString> DropImport::checkedPatientNumber(const DropRequest &request)
+std::optional<QString> DropImport::checkedPatientNumber(const ImportHost &host, const DropRequest &request)
 {
     // The same checks as the patient number entry; the import does not need the
     // patient folder to exist, it makes it.
     const PatientLookupResult found = lookUpPatient(request.krNo, request.pictFolda);
     switch (found.outcome) {
     case PatientLookup::NotNumeric:
-        showMessage(QStringLiteral("患者番号は数値を入力して下さい"));
-        return std::nullopt;
     case PatientLookup::Invalid:
     case PatientLookup::NoPictureFolder:
-        showMessage(patientLookupMessage(found.outcome));
+        call(host.refused, found.outcome);
         return std::nullopt;
     case PatientLookup::NotFound:
     case PatientLookup::Found:
@@ -163,7 +119,7 @@ ImportResult DropImport::run(DropRequest request)
     state_.intImportPos = 0;
 
     if (!request.krNo.isEmpty()) {
-        const std::optional<QString> krNo = checkedPatientNumber(request);
+        const std::optional<QString> krNo = checkedPatientNumber(host, request);
         if (!krNo) {
             result.status = ImportStatus::Refused;
             return result;
@@ -176,10 +132,7 @@ ImportResult DropImport::run(DropRequest request)
         makeFolder(result.patientFolder);
     } else {
         call(host.focusMain);
-        const MessageAnswer answer =
-            showMessage(QStringLiteral("患者番号が入力されてません。\r\n現在のフォルダに保存しますか"),
-                        QString(), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No);
-        if (answer != MessageAnswer::Yes) {
+        if (!host.confirmCurrentFolder || !host.confirmCurrentFolder()) {
             result.status = ImportStatus::Declined;
             return result;
         }
@@ -198,7 +151,7 @@ ImportResult DropImport::run(DropRequest request)
     if (!result.patientFolder.isEmpty())
         call(host.setListedFolderAndRefresh, result.patientFolder);
     if (!result.failures.empty())
-        showMessage(notImportedMessage(result.failures));
+        call(host.reportFailures, result.failures);
     call(host.focusMain);
     result.status = ImportStatus::Done;
     return result;
@@ -215,15 +168,15 @@ void DropImport::copyFiles(const ImportHost &host, const DropRequest &request, I
             result.failures.push_back(
                 {source, isFolder ? ImportFailureReason::Folder : ImportFailureReason::NoName});
         } else {
-            const CopyOutcome outcome = copyIntoFolder(source, result.targetFolder, name.mid(1));
-            if (outcome.result == CopyResult::Copied || outcome.result == CopyResult::AlreadyThere)
-                result.imported << outcome.target;
+            const Outcome copied = copyIntoFolder(source, result.targetFolder, name.mid(1));
+            if (copied)
+                result.imported << copied.detail;
             else
-                result.failures.push_back({source, failureReason(outcome.result)});
+                result.failures.push_back({source, failureReason(copied.status)});
         }
         state_.intImportPos = toInt16(i);
         call(host.progress, state_.intImportPos);
-        QCoreApplication::processEvents();
+        call(host.letEventsRun);
     }
 }
 

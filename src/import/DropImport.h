@@ -8,9 +8,25 @@
 #include <QString>
 #include <QStringList>
 
+#include "browse/PatientNumber.h"
 #include "import/ImportProgress.h"
 
 namespace tolvarine {
+
+enum class ImportFailureReason {
+    Folder,       // a folder was dropped
+    Missing,      // the source is gone
+    Unreadable,
+    NoName,       // the path holds no file name
+    TargetFolder, // the patient or face folder does not exist and cannot be made
+    WriteFailed,
+    NoFreeName,
+};
+
+struct ImportFailure {
+    QString path;
+    ImportFailureReason reason;
+};
 
 // What the import needs of the main window. Every member may be left empty.
 struct ImportHost {
@@ -29,6 +45,16 @@ struct ImportHost {
     std::function<void()> focusMain;
     // The folder the folder list shows.
     std::function<QString()> currentFolder;
+    // Lets the window's pending events run (the progress window's timer) after each file.
+    std::function<void()> letEventsRun;
+
+    // What the user is told or asked; the window words it. A refusal names the check
+    // of the patient number that failed.
+    std::function<void(PatientLookup refusal)> refused;
+    // No patient number was typed: whether to save into the folder shown. Unset: no.
+    std::function<bool()> confirmCurrentFolder;
+    // The files that were not imported, once at the end.
+    std::function<void(const std::vector<ImportFailure> &failures)> reportFailures;
 };
 
 struct DropRequest {
@@ -36,21 +62,6 @@ struct DropRequest {
     QString krNo;      // the patient number box as typed
     bool dropIsOral = true;
     QString pictFolda;
-};
-
-enum class ImportFailureReason {
-    Folder,       // a folder was dropped
-    Missing,      // the source is gone
-    Unreadable,
-    NoName,       // the path holds no file name
-    TargetFolder, // the patient or face folder does not exist and cannot be made
-    WriteFailed,
-    NoFreeName,
-};
-
-struct ImportFailure {
-    QString path;
-    ImportFailureReason reason;
 };
 
 enum class ImportStatus {
@@ -74,9 +85,6 @@ struct ImportResult {
 // names are taken whole as well. Empty when the path ends in "/" or has none.
 QString importNameFromPath(const QString &path);
 
-// The one message that lists the files not imported.
-QString notImportedMessage(const std::vector<ImportFailure> &failures);
-
 // Files pictures dropped on the drop area into the patient's folder or its face
 // folder, then lists the patient again. One import runs at a time: a drop while
 // one runs (events run between files) is ignored. The import works on copies of
@@ -93,8 +101,8 @@ public:
     const ImportProgress &progressState() const { return state_; }
 
 private:
-    // The five-character number, or nullopt after the message that refused it.
-    std::optional<QString> checkedPatientNumber(const DropRequest &request);
+    // The five-character number, or nullopt after the host was told why it is refused.
+    std::optional<QString> checkedPatientNumber(const ImportHost &host, const DropRequest &request);
     void copyFiles(const ImportHost &host, const DropRequest &request, ImportResult &result);
 
     ImportHost host_;

@@ -1,41 +1,49 @@
 #include "import/ImportController.h"
 
+#include <utility>
+
+#include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
 
-#include "app/frmMain.h"
-#include "import/DropArea.h"
+#include "app/AppSettings.h"
+#include "app/SharedState.h"
+#include "app/UserMessages.h"
 #include "import/DropImport.h"
 #include "import/DropList.h"
 #include "import/ImportWindowHost.h"
 #include "import/ThumbnailRebuild.h"
-#include "platform/DriveList.h"
 #include "platform/FolderList.h"
 
 namespace tolvarine {
 
-ImportController::ImportController(frmMain &window) : window_(window), importer_(std::make_unique<DropImport>())
+ImportController::ImportController(ImportParts parts, ShellState &shell, const AppSettings &settings)
+    : ui_(std::move(parts)), shell_(shell), settings_(settings), importer_(std::make_unique<DropImport>())
 {
-    ImportWindowParts parts{&window,
-                            {window.mnuFile, window.mnuEdit, window.mnuPict},
-                            {window.Drive1, window.Dir1, window.List1, window.txtKrNo, window.txtKrName},
-                            window.List3,
-                            [&window] { return window.Dir1->path(); },
-                            [this](const QString &folder) { listFolder(folder); }};
-    host_ = std::make_unique<ImportWindowHost>(std::move(parts), importer_->progressState());
+    FolderList *dir = ui_.Dir1;
+    ImportWindowParts hostParts{ui_.window, ui_.menus, ui_.controls, ui_.List3,
+                                [dir] { return dir->path(); }, ui_.listFolder};
+    host_ = std::make_unique<ImportWindowHost>(std::move(hostParts), importer_->progressState());
     importer_->setHost(host_->host());
 
-    window.List3->setDropGate([this] { return !importer_->isRunning(); });
-    QObject::connect(window.List3, &DropList::filesDropped, &window, &frmMain::List3_OLEDragDrop);
-    QObject::connect(window.cmdDrop, &QPushButton::clicked, &window, &frmMain::cmdDrop_Click);
-    QObject::connect(window.cmdExplorer, &QToolButton::clicked, &window, &frmMain::cmdExplorer_Click);
-    QObject::connect(window.mnuEditSamnail, &QAction::triggered, &window, &frmMain::mnuEditSamnail_Click);
+    ui_.List3->setDropGate([this] { return !importer_->isRunning(); });
+    // Connected in the name of an object of the controller's own, so that nothing
+    // reaches the controller once it is gone.
+    QObject::connect(ui_.List3, &DropList::filesDropped, &context_,
+                     [this](const QStringList &files) { List3_OLEDragDrop(files); });
+    QObject::connect(ui_.cmdDrop, &QPushButton::clicked, &context_, [this] { cmdDrop_Click(); });
+    QObject::connect(ui_.cmdExplorer, &QToolButton::clicked, &context_, [this] { cmdExplorer_Click(); });
+    QObject::connect(ui_.mnuEditSamnail, &QAction::triggered, &context_, [this] { mnuEditSamnail_Click(); });
 }
 
-ImportController::~ImportController() = default;
+ImportController::~ImportController()
+{
+    ui_.List3->setDropGate({});
+}
 
 bool ImportController::importRunning() const
 {
@@ -44,33 +52,43 @@ bool ImportController::importRunning() const
 
 void ImportController::List3_OLEDragDrop(const QStringList &files)
 {
-    const AppSettings &settings = window_.appSettings();
-    importer_->run({files, window_.txtKrNo->text(), window_.DropIsOral, settings.PictFolda});
+    importer_->run({files, ui_.txtKrNo->text(), shell_.DropIsOral, settings_.PictFolda});
 }
 
 void ImportController::cmdDrop_Click()
 {
-    window_.DropIsOral = !window_.DropIsOral;
-    showDropAreaTexts(window_.List3, window_.lblDrop,
-                      dropAreaTexts(window_.DropIsOral, window_.appSettings().DropAriaTips));
+    shell_.DropIsOral = !shell_.DropIsOral;
+    showDropAreaTexts(ui_.List3, ui_.lblDrop, dropAreaTexts(shell_.DropIsOral, settings_.DropAriaTips));
 }
 
 void ImportController::cmdExplorer_Click()
 {
-    startFileBrowser(window_.WindowsFolder, window_.appSettings().PictReadFolda);
+    openFileBrowser(shell_.WindowsFolder, settings_.PictReadFolda);
 }
 
 void ImportController::mnuEditSamnail_Click()
 {
-    rebuildThumbnails(window_.Dir1->path(), [this] { window_.Dir1_Change(); });
+    rebuildThumbnails(ui_.Dir1->path(), [this] { ui_.listFolder(ui_.Dir1->path()); });
 }
 
-void ImportController::listFolder(const QString &folder)
+bool openFileBrowser(const QString &windowsFolder, const QString &pictReadFolda, const ProgramStarter &start)
 {
-    const QString before = window_.Dir1->path();
-    // Setting the folder it shows already tells nobody: list it ourselves.
-    if (!window_.Dir1->setPath(folder) || window_.Dir1->path() == before)
-        window_.Dir1_Change();
+    const Outcome started = startFileBrowser(windowsFolder, pictReadFolda, start);
+    if (!started)
+        showFileBrowserMissing();
+    return started.ok();
+}
+
+bool rebuildThumbnails(const QString &listedFolder, const std::function<void()> &refresh)
+{
+    const Outcome deleted = deleteThumbnails(listedFolder);
+    if (!deleted) {
+        showThumbnailDeletionFailure(deleted);
+        return false;
+    }
+    if (refresh)
+        refresh();
+    return true;
 }
 
 } // namespace tolvarine

@@ -3,8 +3,11 @@
 #include <utility>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QListWidget>
 #include <QMenu>
+
+#include "app/UserMessages.h"
 
 namespace tolvarine {
 
@@ -30,6 +33,9 @@ ImportHost ImportWindowHost::host()
     h.focusMain = [this] { focusMain(); };
     h.currentFolder = parts_.currentFolder;
     h.setListedFolderAndRefresh = parts_.setListedFolderAndRefresh;
+    // The progress window's timer moves the bar while files are copied.
+    h.letEventsRun = [] { QCoreApplication::processEvents(); };
+    addImportMessages(h);
     return h;
 }
 

@@ -206,22 +206,22 @@ QString numberedName(const QString &fileName, int number)
     return fileName.left(dot) + suffix + fileName.mid(dot);
 }
 
-CopyOutcome copyIntoFolder(const QString &source, const QString &folder, const QString &fileName)
+Outcome copyIntoFolder(const QString &source, const QString &folder, const QString &fileName)
 {
     struct stat st {};
     if (::stat(native(source).constData(), &st) != 0) {
         const int e = errno;
-        return {e == ENOENT || e == ENOTDIR ? CopyResult::SourceMissing : CopyResult::SourceUnreadable, {}, e};
+        return Outcome::failed(e == ENOENT || e == ENOTDIR ? Status::Missing : Status::Unreadable, {}, e);
     }
     if (S_ISDIR(st.st_mode))
-        return {CopyResult::SourceIsFolder, {}, EISDIR};
+        return Outcome::failed(Status::IsFolder, {}, EISDIR);
     Descriptor in(openRegularForReading(source, st));
     if (!in.valid()) {
         const int e = errno;
-        return {e == ENOENT ? CopyResult::SourceMissing : CopyResult::SourceUnreadable, {}, e};
+        return Outcome::failed(e == ENOENT ? Status::Missing : Status::Unreadable, {}, e);
     }
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        return {CopyResult::FolderMissing, {}, ENOENT};
+        return Outcome::failed(Status::FolderMissing, {}, ENOENT);
 
     int racesLeft = 3;
     for (int number = 1; number <= kMaxNumberedName; ++number) {
@@ -229,25 +229,25 @@ CopyOutcome copyIntoFolder(const QString &source, const QString &folder, const Q
         const QString existing = resolveCaseInsensitive(joinPath(folder, name));
         if (!existing.isEmpty()) {
             if (sameContent(in.get(), st.st_size, existing))
-                return {CopyResult::AlreadyThere, existing, 0};
+                return Outcome::unchanged(existing);
             continue;
         }
         int error = 0;
         switch (publishCopy(in.get(), st, folder, name, error)) {
         case Publish::Done:
-            return {CopyResult::Copied, joinPath(folder, name), 0};
+            return Outcome::done(joinPath(folder, name));
         case Publish::NameTaken:
             // Someone else took the name meanwhile: compare with what is there now.
             if (racesLeft-- > 0)
                 --number;
             continue;
         case Publish::ReadFailed:
-            return {CopyResult::SourceUnreadable, {}, error};
+            return Outcome::failed(Status::Unreadable, {}, error);
         case Publish::WriteFailed:
-            return {CopyResult::WriteFailed, {}, error};
+            return Outcome::failed(Status::WriteFailed, {}, error);
         }
     }
-    return {CopyResult::NoFreeName, {}, EEXIST};
+    return Outcome::failed(Status::NoFreeName, {}, EEXIST);
 }
 
 } // namespace tolvarine

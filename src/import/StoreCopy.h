@@ -2,24 +2,9 @@
 
 #include <QString>
 
+#include "platform/Outcome.h"
+
 namespace tolvarine {
-
-enum class CopyResult {
-    Copied,           // written under `target`
-    AlreadyThere,     // `target` already holds the same bytes; nothing written
-    SourceMissing,
-    SourceIsFolder,
-    SourceUnreadable, // cannot be opened or read, not a regular file, or changed while read
-    FolderMissing,    // the target folder is not a folder
-    WriteFailed,      // the target folder cannot be written (full, read-only, no rights)
-    NoFreeName,
-};
-
-struct CopyOutcome {
-    CopyResult result = CopyResult::WriteFailed;
-    QString target; // the file that now holds the picture, when there is one
-    int error = 0;  // errno of the failing call, when there was one
-};
 
 // The last numbered name tried before giving up.
 inline constexpr int kMaxNumberedName = 9999;
@@ -33,7 +18,8 @@ QString numberedName(const QString &fileName, int number);
 // the name is taken by the same bytes, the copy counts as done; otherwise the first
 // free numbered name is used. The copy is written to a hidden temporary file in the
 // folder and renamed into place without replacing anything, so a failure leaves
-// no file behind and the folder never shows a cut-off picture.
-CopyOutcome copyIntoFolder(const QString &source, const QString &folder, const QString &fileName);
+// no file behind and the folder never shows a cut-off picture. Done or Unchanged
+// name the file that holds the picture in the detail.
+Outcome copyIntoFolder(const QString &source, const QString &folder, const QString &fileName);
 
 } // namespace tolvarine

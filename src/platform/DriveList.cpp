@@ -8,6 +8,8 @@
 #include <QSignalBlocker>
 #include <QStorageInfo>
 
+#include "platform/FileSystem.h"
+
 namespace tolvarine {
 
 namespace {
@@ -48,8 +50,7 @@ QStringList DriveList::readyVolumeRoots()
     std::sort(roots.begin(), roots.end(), [](const QString &a, const QString &b) {
         if ((a == QLatin1String("/")) != (b == QLatin1String("/")))
             return a == QLatin1String("/");
-        const int byCase = a.compare(b, Qt::CaseInsensitive);
-        return byCase != 0 ? byCase < 0 : a < b;
+        return storeNameLess(a, b);
     });
     return roots;
 }

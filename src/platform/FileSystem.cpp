@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,27 +22,28 @@ bool isReadOnlyFile(const QString &path)
     return ::access(native.constData(), W_OK) != 0;
 }
 
-WriteOutcome writeFileAtomically(const QString &path, const QByteArray &data)
+Outcome writeFileAtomically(const QString &path, const QByteArray &data)
 {
     if (QFileInfo::exists(path) && isReadOnlyFile(path))
-        return {false, QStringLiteral("read-only file: %1").arg(path)};
+        return Outcome::failed(Status::ReadOnly, path, EACCES);
 
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     // Unbuffered, and the size checked: commit() does not notice a short write (full
     // disk, file size limit) and would rename a cut-off file over the target.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return {false, file.errorString()};
+        return Outcome::failed(Status::WriteFailed, file.errorString(), errno);
     if (file.write(data) != data.size() || !file.flush() || file.size() != data.size()) {
         const QString error = file.error() == QFileDevice::NoError
                                   ? QStringLiteral("short write: %1").arg(path)
                                   : file.errorString();
+        const int code = errno;
         file.cancelWriting();
-        return {false, error};
+        return Outcome::failed(Status::WriteFailed, error, code);
     }
     if (!file.commit())
-        return {false, file.errorString()};
-    return {true, {}};
+        return Outcome::failed(Status::WriteFailed, file.errorString(), errno);
+    return Outcome::done(path);
 }
 
 bool setModifiedTime(int fd, qint64 seconds, long nanoseconds)
@@ -54,26 +56,31 @@ bool setModifiedTime(int fd, qint64 seconds, long nanoseconds)
     return ::futimens(fd, times) == 0;
 }
 
-bool readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes, QString *error)
+Outcome readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
+        const int code = errno;
+        const Status status = QFileInfo::exists(path) ? Status::Unreadable : Status::Missing;
+        return Outcome::failed(status, file.errorString(), code);
     }
-    if (file.size() > maxBytes) {
-        if (error)
-            *error = QStringLiteral("file too large: %1").arg(path);
-        return false;
-    }
+    if (file.size() > maxBytes)
+        return Outcome::failed(Status::Refused, QStringLiteral("file too large: %1").arg(path), EFBIG);
     out = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    if (file.error() != QFileDevice::NoError)
+        return Outcome::failed(Status::Unreadable, file.errorString(), errno);
+    return Outcome::done(path);
+}
+
+bool sameStoreName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool storeNameLess(const QString &a, const QString &b)
+{
+    const int folded = a.compare(b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : a.compare(b, Qt::CaseSensitive) < 0;
 }
 
 QString resolveCaseInsensitive(const QString &path)
@@ -88,7 +95,7 @@ QString resolveCaseInsensitive(const QString &path)
     const QStringList entries =
         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString &entry : entries) {
-        if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
+        if (sameStoreName(entry, wanted))
             return dir.filePath(entry);
     }
     return {};

@@ -9,6 +9,8 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 
+#include "platform/FileSystem.h"
+
 namespace tolvarine {
 
 namespace {
@@ -42,8 +44,7 @@ QStringList subfolders(const QString &folder)
 {
     QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
     std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        const int byCase = a.compare(b, Qt::CaseInsensitive);
-        return byCase != 0 ? byCase < 0 : a < b;
+        return storeNameLess(a, b);
     });
     return names;
 }

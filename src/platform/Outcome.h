@@ -22,6 +22,7 @@ enum class Status {
     Refused,      // the operation would change more than it may, so it was not done
     Unverified,   // the result did not pass its check and was not published
     Cancelled,
+    Invalid,      // the call does not fit its arguments or state (no bitmap, a size out of range)
 };
 
 struct Outcome {

@@ -11,7 +11,6 @@
 #include "imaging/ExifMetadata.h"
 #include "imaging/ImagingControl.h"
 #include "platform/FileSystem.h"
-#include "platform/Messages.h"
 
 namespace tolvarine {
 
@@ -35,43 +34,24 @@ std::optional<QDate> exifTextDate(const QString &exifDateTime)
     return date;
 }
 
-namespace {
-
-const QString kFileDateTitle = QStringLiteral("IE5.0以降をｲﾝｽﾄｰﾙ");
-
-// Shows nothing: the text of the owed message goes to failure.
-std::optional<QDateTime> readFileDate(const QString &fileName, QString &failure)
+std::optional<QDateTime> readFileDate(const QString &fileName, Outcome *failure)
 {
     struct stat st {};
     if (::stat(QFile::encodeName(fileName).constData(), &st) != 0) {
-        const int error = errno;
-        char buffer[256] = {};
-        // The GNU strerror_r gives a message for every number and is safe on any thread.
-        const char *text = strerror_r(error, buffer, sizeof buffer);
-        failure = QStringLiteral("VB ｴﾗｰ: '%1' - %2.").arg(error).arg(QString::fromLocal8Bit(text));
+        if (failure)
+            *failure = Outcome::failed(errno == ENOENT ? Status::Missing : Status::Unreadable, fileName, errno);
         return std::nullopt;
     }
     return QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec);
 }
 
-} // namespace
-
-std::optional<QDateTime> funGetFileDate(const QString &strFileName)
-{
-    QString failure;
-    const std::optional<QDateTime> date = readFileDate(strFileName, failure);
-    if (!date)
-        showMessage(failure, kFileDateTitle);
-    return date;
-}
-
-QDateTime funGetExifFileDate(ImagingControl &imgPrint, const QString &strFileName)
+QDateTime exifOrFileDate(ImagingControl &imgPrint, const QString &fileName, Outcome *failure)
 {
     imgPrint.setOpMethodErrors(false);
-    const QString text = imgPrint.opReadComment(strFileName, 0, kCommentDateTime);
+    const QString text = imgPrint.opReadComment(fileName, 0, kCommentDateTime);
     if (const auto date = exifTextDate(text))
         return QDateTime(*date, QTime(0, 0, 0));
-    return funGetFileDate(strFileName).value_or(zeroDate());
+    return readFileDate(fileName, failure).value_or(zeroDate());
 }
 
 PictureDate pictureDate(const QString &fileName, int16_t fileHizuke)
@@ -83,52 +63,38 @@ PictureDate pictureDate(const QString &fileName, int16_t fileHizuke)
             return dated;
         }
     }
-    dated.date = readFileDate(fileName, dated.failure).value_or(zeroDate());
+    dated.date = readFileDate(fileName, &dated.failure).value_or(zeroDate());
     return dated;
 }
 
-void reportDateFailure(const PictureDate &dated)
-{
-    if (!dated.failure.isEmpty())
-        showMessage(dated.failure, kFileDateTitle);
-}
-
-QDateTime captureDate(const QString &fileName, int16_t fileHizuke)
-{
-    const PictureDate dated = pictureDate(fileName, fileHizuke);
-    reportDateFailure(dated);
-    return dated.date;
-}
-
-bool subWriteExifDate(ImagingControl &imgPrint, const QString &strTargetFile, const QDateTime &datNewDate)
+Outcome writeExifDate(ImagingControl &imgPrint, const QString &targetFile, const QDateTime &newDate)
 {
     imgPrint.setOpMethodErrors(false);
     // Saving whatever bitmap the control held before would overwrite the picture
     // with another one: without a fresh load there is nothing to save.
-    if (!imgPrint.opLoadFile(strTargetFile, 0, 0, 1))
-        return false;
+    if (!imgPrint.opLoadFile(targetFile, 0, 0, 1))
+        return imgPrint.lastFailure();
     for (int n = 0; n < kCommentSlots; ++n) {
         imgPrint.opComment(n, QString());
-        imgPrint.opComment(n, imgPrint.opReadComment(strTargetFile, 0, n));
+        imgPrint.opComment(n, imgPrint.opReadComment(targetFile, 0, n));
     }
-    imgPrint.opComment(kCommentDateTime, datNewDate.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")));
-    return imgPrint.opSaveFile(strTargetFile, kFormatJpegExif, 24, 2, 0);
+    imgPrint.opComment(kCommentDateTime, newDate.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")));
+    if (!imgPrint.opSaveFile(targetFile, kFormatJpegExif, 24, 2, 0))
+        return imgPrint.lastFailure();
+    return Outcome::done(targetFile);
 }
 
-bool subSetFileTime(const QString &strTargetFile, const QDateTime &datNewDate)
+Outcome setFileTime(const QString &targetFile, const QDateTime &newDate)
 {
-    const QByteArray native = QFile::encodeName(strTargetFile);
+    const QByteArray native = QFile::encodeName(targetFile);
     // A read-only file is never re-dated, whatever privileges the program runs with.
-    const int fd = isReadOnlyFile(strTargetFile) ? -1 : ::open(native.constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
-        showMessage(QStringLiteral("-1[ﾊﾝﾄﾞﾙ取得エラー]\r\n読み取り専用ファイル？"));
-        return false;
-    }
-    const bool ok = setModifiedTime(fd, datNewDate.toSecsSinceEpoch());
+    const int fd = isReadOnlyFile(targetFile) ? -1 : ::open(native.constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Outcome::failed(Status::ReadOnly, targetFile, errno);
+    const bool ok = setModifiedTime(fd, newDate.toSecsSinceEpoch());
+    const int error = errno;
     ::close(fd);
-    if (!ok)
-        showMessage(QStringLiteral("タイムスタンプ変更失敗しました"));
-    return ok;
+    return ok ? Outcome::done(targetFile) : Outcome::failed(Status::WriteFailed, targetFile, error);
 }
 
 } // namespace tolvarine

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+
+#include "platform/Outcome.h"
 
 namespace tolvarine {
 
@@ -17,35 +20,32 @@ QDateTime zeroDate();
 // and day positions ("yyyy?mm?dd"); separators and the time of day are ignored.
 std::optional<QDate> exifTextDate(const QString &exifDateTime);
 
-// Last-modified time of a file, local, to the second. A file whose time cannot be
-// read is reported in a message box and gives nullopt.
-std::optional<QDateTime> funGetFileDate(const QString &strFileName);
+// Last-modified time of a file, local, to the second. nullopt when it cannot be
+// read; failure then holds the errno.
+std::optional<QDateTime> readFileDate(const QString &fileName, Outcome *failure = nullptr);
 
-// The Exif capture date at midnight, or the file date when the picture carries no
-// usable date (the zero date when that fails too).
-QDateTime funGetExifFileDate(ImagingControl &imgPrint, const QString &strFileName);
+// The Exif capture date at midnight, read through the imaging control, or the
+// file date when the picture carries no usable date (the zero date when that
+// fails too, with failure set).
+QDateTime exifOrFileDate(ImagingControl &imgPrint, const QString &fileName, Outcome *failure = nullptr);
 
-// The capture date as the setting FileHizuke chooses it, worked out without showing anything and without an imaging
-// control, so that many pictures can be dated on several threads at once. The
-// message a failed file-date read owes the user travels with the result; the
-// caller shows it, in its own order, with reportDateFailure().
+// The capture date as the setting FileHizuke chooses it, worked out without an
+// imaging control, so that many pictures can be dated on several threads at once.
+// A failed file-date read travels with the result for the caller to report, in
+// its own order.
 struct PictureDate {
     QDateTime date;
-    QString failure; // text of the owed message; empty when none is owed
+    Outcome failure; // ok when nothing went wrong
 };
 PictureDate pictureDate(const QString &fileName, int16_t fileHizuke);
-void reportDateFailure(const PictureDate &dated);
 
-// pictureDate() with its owed message shown at once.
-QDateTime captureDate(const QString &fileName, int16_t fileHizuke);
+// Rewrites the picture so that its Exif date-time holds the new date, carrying
+// every other comment over. A failure leaves the file as it was.
+Outcome writeExifDate(ImagingControl &imgPrint, const QString &targetFile, const QDateTime &newDate);
 
-// Rewrites the picture so that its Exif date-time holds datNewDate, carrying every
-// other comment over. Reports nothing: a failure leaves the file as it was.
-// Returns whether the file now carries the new date.
-bool subWriteExifDate(ImagingControl &imgPrint, const QString &strTargetFile, const QDateTime &datNewDate);
-
-// Sets last-write to datNewDate and last-access to now; reports a file it cannot
-// open for writing, or a failed change, in a message box. Returns success.
-bool subSetFileTime(const QString &strTargetFile, const QDateTime &datNewDate);
+// Sets last-write to newDate and last-access to now. ReadOnly for a file that
+// cannot be opened for writing (a read-only one always), WriteFailed when the
+// change itself fails.
+Outcome setFileTime(const QString &targetFile, const QDateTime &newDate);
 
 } // namespace tolvarine

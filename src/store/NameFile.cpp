@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "platform/NumberText.h"
 #include "platform/TextCodec.h"
 
 namespace tolvarine {
@@ -12,11 +13,6 @@ namespace {
 constexpr qint64 kMaxNameFileBytes = 1024 * 1024;
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
-
-bool isBlank(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
 
 int lineEnd(const QString &text)
 {
@@ -94,10 +90,10 @@ QByteArray encodePatientName(const QString &name)
     return kUtf8Bom + line.toUtf8();
 }
 
-WriteOutcome writePatientName(const QString &nameFilePath, const QString &name)
+Outcome writePatientName(const QString &nameFilePath, const QString &name)
 {
     if (name.isEmpty())
-        return {false, QStringLiteral("empty name: nothing written")};
+        return Outcome::failed(Status::Refused, QStringLiteral("empty name: nothing written"));
     const QString existing = resolveCaseInsensitive(nameFilePath);
     return writeFileAtomically(existing.isEmpty() ? nameFilePath : existing, encodePatientName(name));
 }

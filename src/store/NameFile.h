@@ -29,6 +29,6 @@ QByteArray encodePatientName(const QString &name);
 // Writes the name file atomically, into the existing file of that name whatever
 // its case. An empty name writes nothing and a read-only file is left untouched;
 // both give ok = false.
-WriteOutcome writePatientName(const QString &nameFilePath, const QString &name);
+Outcome writePatientName(const QString &nameFilePath, const QString &name);
 
 } // namespace tolvarine

@@ -4,6 +4,7 @@
 
 #include <QDir>
 
+#include "platform/FileSystem.h"
 #include "store/StorePaths.h"
 
 namespace tolvarine {
@@ -35,7 +36,7 @@ QString existingFaceFolder(const QString &patientFolder)
     QStringList candidates;
     const QStringList folders = QDir(patientFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &name : folders) {
-        if (name.compare(QLatin1String("face"), Qt::CaseInsensitive) == 0)
+        if (sameStoreName(name, QStringLiteral("face")))
             candidates << name;
     }
     if (candidates.isEmpty())
@@ -74,10 +75,7 @@ QStringList listThumbnails(const QString &folder)
 
 bool storePathLess(const QString &a, const QString &b)
 {
-    const int folded = a.compare(b, Qt::CaseInsensitive);
-    if (folded != 0)
-        return folded < 0;
-    return a.compare(b, Qt::CaseSensitive) < 0;
+    return storeNameLess(a, b);
 }
 
 void sortStorePaths(QStringList &paths)

@@ -1,37 +1,272 @@
 #include "viewer/frmView.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
+#include <algorithm>
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QSettings>
+
+#include "app/UserMessages.h"
+#include "app/WindowPlace.h"
+#include "platform/Twips.h"
+#include "store/CaptureDate.h"
+#include "viewer/ViewCanvas.h"
+#include "viewer/ViewPicture.h"
 
 namespace tolvarine {
 
-frmView::frmView(QWidget *owner) : QWidget(owner, Qt::Window)
+namespace {
+
+constexpr double kKeyZoomStep = 1.25;
+
+} // namespace
+
+frmView::frmView(const AppSettings &settings, QSettings &store, const BrowseState &state, QWidget *owner)
+    : QWidget(owner, Qt::Window), settings_(settings), store_(store), state_(state)
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    lblPath_ = new QLabel(this);
-    lblPath_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lblPath_);
-    resize(480, 120);
+    setWindowTitle(QStringLiteral("View"));
+    setFocusPolicy(Qt::StrongFocus);
+    Img1 = new ViewCanvas(this);
+    Form_Load();
+}
+
+frmView::~frmView() = default;
+
+void frmView::Form_Load()
+{
+    if (settings_.ViewIti == 1)
+        place_.restore(store_, *this);
+    sizeWindow(false);
+    blnShown = false;
+}
+
+void frmView::sizeWindow(bool portrait)
+{
+    const QSize window = twipsToPixels(viewWindowTwips(settings_.ViewSize, portrait), logicalDpiX());
+    resize(window);
+    layoutImg1(window);
+}
+
+void frmView::layoutImg1(QSize windowPixels)
+{
+    const int band = twipsToPixels(kViewAreaBandTwips, logicalDpiX());
+    Img1->setGeometry(0, 0, windowPixels.width(), std::max(0, windowPixels.height() - band));
 }
 
 void frmView::HyoujiOne(const QString &strFileName, int intPictNo)
 {
-    present(strFileName, intPictNo, false);
+    present(strFileName, intPictNo, PanelKind::Oral);
 }
 
 void frmView::HyoujiFace(const QString &strFileName, int intPictNo)
 {
-    present(strFileName, intPictNo, true);
+    present(strFileName, intPictNo, PanelKind::Face);
 }
 
-void frmView::present(const QString &strFileName, int intPictNo, bool facial)
+void frmView::present(const QString &strFileName, int intPictNo, PanelKind kind)
 {
-    fileName_ = strFileName;
-    pictNo_ = intPictNo;
-    facial_ = facial;
-    setWindowTitle(strFileName);
-    lblPath_->setText(strFileName);
+    Img1->hide();
+    setCaption(strFileName);
+    strViewFile = strFileName;
+    intViewPos = int16_t(intPictNo);
+    kind_ = kind;
+    blnFaceMode = kind == PanelKind::Face;
+
+    // The visits to step through are those of the patient listed now.
+    if (kind == PanelKind::Oral) {
+        oralFiles_ = state_.strOralFile;
+        oralDates_ = state_.datOralFile;
+        oralCount_ = state_.intOralCount;
+    } else {
+        faceFolder_ = QFileInfo(strFileName).absolutePath();
+    }
+    visits_.reset();
+    comparing_ = false;
+    other_.reset();
+
+    opened_ = std::make_shared<ViewPicture>(strFileName, kind,
+                                            viewOrientationCode(settings_, kind, intPictNo), settings_);
+    // A turned facial picture stands upright in a portrait window; one that cannot
+    // be loaded leaves the window as it opened.
+    const bool portrait = opened_->turnsSideways();
+    if (portrait)
+        sizeWindow(true);
+    showSingle(opened_);
+    if (portrait && !blnShown)
+        sizeWindow(false);
+}
+
+void frmView::setCaption(const QString &fileName)
+{
+    Outcome failure;
+    const std::optional<QDateTime> date = readFileDate(fileName, &failure);
+    if (!date)
+        showDateFailure(failure);
+    setWindowTitle(viewCaption(settings_.PictFolda, fileName, date.value_or(zeroDate())));
+}
+
+// A picture that cannot be decoded leaves the caption and no picture.
+void frmView::showSingle(std::shared_ptr<ViewPicture> picture)
+{
+    current_ = std::move(picture);
+    strViewFile = current_->path();
+    if (!Img1->showSingle(current_)) {
+        Img1->hide();
+        return;
+    }
+    const QSize stored = current_->storedSize();
+    sngAspect = stored.width() > 0 ? float(stored.height()) / float(stored.width()) : 0.0f;
+    Img1->show();
+    blnShown = true;
+}
+
+void frmView::showPair()
+{
+    Img1->showPair(other_, visitDate(other_->path()), opened_, visitDate(opened_->path()));
+    strViewFile = opened_->path();
+    Img1->show();
+    blnShown = true;
+}
+
+std::shared_ptr<ViewPicture> frmView::pictureFor(const QString &path)
+{
+    for (const auto &known : {opened_, current_, other_}) {
+        if (known && known->path() == path)
+            return known;
+    }
+    return std::make_shared<ViewPicture>(path, kind_, opened_->code(), settings_);
+}
+
+const std::vector<PositionVisit> &frmView::positionVisits()
+{
+    if (!visits_) {
+        visits_ =
+            kind_ == PanelKind::Oral
+                ? oralPositionVisits(oralFiles_, oralDates_, oralCount_, settings_.Jyunban, intViewPos)
+                : facePositionVisits(faceFolder_, settings_.FileHizuke, settings_.FaceJyunban, intViewPos);
+    }
+    return *visits_;
+}
+
+QString frmView::visitDate(const QString &path)
+{
+    const auto &visits = positionVisits();
+    const std::optional<int> visit = visitShowing(visits, path);
+    return visit ? visits[size_t(*visit)].date : QString();
+}
+
+void frmView::stepVisit(int direction)
+{
+    if (!opened_)
+        return;
+    const auto &visits = positionVisits();
+    const std::shared_ptr<ViewPicture> &moving = comparing_ ? other_ : current_;
+    const std::optional<int> from = visitShowing(visits, moving->path());
+    const std::optional<int> to = from ? steppedVisit(visits, *from, direction) : std::nullopt;
+    if (!to)
+        return;
+    std::shared_ptr<ViewPicture> picture = pictureFor(visits[size_t(*to)].path);
+    if (comparing_) {
+        other_ = std::move(picture);
+        showPair();
+        return;
+    }
+    setCaption(picture->path());
+    showSingle(std::move(picture));
+}
+
+// The pair shows, left, the visit the single view was stepped to, or else the
+// nearest earlier (then later) visit with a picture at the position; right, the
+// opened picture. Without another visit there is nothing to compare.
+void frmView::toggleCompare()
+{
+    if (!opened_)
+        return;
+    if (comparing_) {
+        comparing_ = false;
+        other_.reset();
+        setCaption(current_->path());
+        showSingle(current_);
+        return;
+    }
+    std::shared_ptr<ViewPicture> left;
+    if (current_ != opened_) {
+        left = current_;
+    } else {
+        const auto &visits = positionVisits();
+        const std::optional<int> from = visitShowing(visits, opened_->path());
+        std::optional<int> to = from ? steppedVisit(visits, *from, -1) : std::nullopt;
+        if (from && !to)
+            to = steppedVisit(visits, *from, 1);
+        if (!to)
+            return;
+        left = pictureFor(visits[size_t(*to)].path);
+    }
+    other_ = std::move(left);
+    comparing_ = true;
+    setCaption(opened_->path());
+    showPair();
+}
+
+void frmView::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool control = modifiers & Qt::ControlModifier;
+    const int key = event->key();
+    if (key == Qt::Key_Escape) {
+        close();
+    } else if (key == Qt::Key_PageUp) {
+        stepVisit(-1);
+    } else if (key == Qt::Key_PageDown) {
+        stepVisit(1);
+    } else if (key == Qt::Key_C &&
+               !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        toggleCompare();
+    } else if (event->matches(QKeySequence::ZoomIn) ||
+               (control && (key == Qt::Key_Plus || key == Qt::Key_Equal))) {
+        Img1->zoomAtPointer(kKeyZoomStep);
+    } else if (event->matches(QKeySequence::ZoomOut) || (control && key == Qt::Key_Minus)) {
+        Img1->zoomAtPointer(1.0 / kKeyZoomStep);
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void frmView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmView::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    layoutImg1(size());
+}
+
+// Restoring a minimised window fits its picture again, whether or not the
+// platform also reports a resize.
+void frmView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && blnShown && !isMinimized()) {
+        layoutImg1(size());
+        Img1->refit();
+    }
+}
+
+void frmView::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    QWidget::closeEvent(event);
+}
+
+void frmView::Form_Unload()
+{
+    place_.save(store_, *this);
 }
 
 } // namespace tolvarine

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +30,7 @@
 #include "platform/DriveList.h"
 #include "platform/FolderList.h"
 #include "platform/Twips.h"
+#include "store/CaptureDate.h"
 #include "support/TestSupport.h"
 #include "support/WindowFixture.h"
 
@@ -57,7 +59,7 @@ TEST_P(MainWindowGeometry, PutsTheControlsWhereTheLayoutSays)
     const GeometryCase &c = GetParam();
     setSetting(QStringLiteral("OsFontSize"), QString::number(c.osFontSize));
     const auto w = loadWindow(c.density);
-    ASSERT_EQ(w->CompactLayout, c.compact);
+    ASSERT_EQ(w->shell().CompactLayout, c.compact);
     w->show();
 
     const double dpi = w->pixelDpi();
@@ -220,7 +222,7 @@ TEST_F(MainWindowTest, TheDropAreaShowsItsInstructionsOnlyWhenAsked)
         ASSERT_EQ(w->List3->count(), 2);
         EXPECT_EQ(w->List3->item(0)->text(), QStringLiteral("ここに画像ファイルを"));
         EXPECT_EQ(w->List3->item(1)->text(), QStringLiteral("ドロップして下さい"));
-        EXPECT_TRUE(w->DropIsOral);
+        EXPECT_TRUE(w->shell().DropIsOral);
         EXPECT_EQ(w->lblDrop->text(), QStringLiteral("口腔"));
     }
     for (const char *value : {"0", "2"}) {
@@ -245,7 +247,7 @@ TEST_P(MainWindowClinic, ShowsTheClinicNameInItsSize)
     writeClinicIni(QByteArray(GetParam().ini));
     const auto w = loadWindow();
     EXPECT_EQ(w->lblClinicName->text(), QString::fromUtf8(GetParam().caption));
-    EXPECT_EQ(w->ClinicName, QString::fromUtf8(GetParam().caption));
+    EXPECT_EQ(w->shell().ClinicName, QString::fromUtf8(GetParam().caption));
     EXPECT_EQ(w->lblClinicName->font().pointSize(), GetParam().points);
 }
 
@@ -263,9 +265,9 @@ TEST_F(MainWindowTest, WithoutClinicIniTheLabelStaysEmptyInItsDesignFont)
 {
     const auto w = loadWindow();
     EXPECT_TRUE(w->lblClinicName->text().isEmpty());
-    EXPECT_TRUE(w->ClinicName.isEmpty());
-    EXPECT_TRUE(w->ClinicFontSize.isEmpty());
-    EXPECT_TRUE(w->ClinicFontName.isEmpty());
+    EXPECT_TRUE(w->shell().ClinicName.isEmpty());
+    EXPECT_TRUE(w->shell().ClinicFontSize.isEmpty());
+    EXPECT_TRUE(w->shell().ClinicFontName.isEmpty());
     EXPECT_EQ(w->lblClinicName->font().pointSize(), 12);
     EXPECT_EQ(w->lblClinicName->font().family(), japaneseUiFontFamily());
 }
@@ -279,7 +281,7 @@ TEST_F(MainWindowTest, TheClinicFontIsTakenUnlessMissing)
 
     writeClinicIni("[Clinic]\nName=A\n");
     w = loadWindow();
-    EXPECT_EQ(w->ClinicFontName, QStringLiteral("Err"));
+    EXPECT_EQ(w->shell().ClinicFontName, QStringLiteral("Err"));
     EXPECT_EQ(w->lblClinicName->font().family(), japaneseUiFontFamily());
 }
 
@@ -458,8 +460,8 @@ TEST_P(MainWindowDating, ADateChangeIsSeenByBothWaysOfDating)
                                       test::encodeJpegWithExif(test::makeGradientImage(48, 32), "2009:05:12 14:03:27"));
     test::setModified(picture, QDateTime(QDate(2010, 1, 2), QTime(8, 0)));
 
-    w->strTargetFile = picture;
-    w->datNewDate = QDateTime(QDate(2008, 3, 3), QTime(12, 0));
+    w->state().strTargetFile = picture;
+    w->state().datNewDate = QDateTime(QDate(2008, 3, 3), QTime(12, 0));
     EXPECT_TRUE(w->subWriteExifDate());
     EXPECT_TRUE(w->subSetFileTime());
 
@@ -473,6 +475,32 @@ INSTANTIATE_TEST_SUITE_P(FileHizuke, MainWindowDating, ::testing::Values(0, 1),
                          test::namedBy([](int fileHizuke) {
                              return fileHizuke ? "byFileDate" : "byExifDate";
                          }));
+
+TEST_F(MainWindowTest, DateFailuresAreToldInTheirOwnWords)
+{
+    const auto w = loadWindow();
+    const QString gone = box.file(QStringLiteral("gone.jpg"));
+    EXPECT_FALSE(w->funGetFileDate(gone).has_value());
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_TRUE(messages.messages()[0].text.startsWith(QStringLiteral("VB ｴﾗｰ: '2' - ")));
+    EXPECT_TRUE(messages.messages()[0].text.endsWith(QStringLiteral(".")));
+    EXPECT_EQ(messages.messages()[0].title, QStringLiteral("IE5.0以降をｲﾝｽﾄｰﾙ"));
+    messages.clear();
+    EXPECT_EQ(w->funGetExifFileDate(gone), zeroDate());
+    EXPECT_EQ(messages.messages().size(), 1u);
+    messages.clear();
+
+    const QString picture = box.write(QStringLiteral("ro.jpg"),
+                                      test::encodeJpegWithExif(test::makeGradientImage(48, 32), "2009:05:12 14:03:27"));
+    QFile::setPermissions(picture, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    w->state().strTargetFile = picture;
+    w->state().datNewDate = QDateTime(QDate(2008, 3, 3), QTime(12, 0));
+    EXPECT_FALSE(w->subWriteExifDate());
+    EXPECT_TRUE(messages.messages().empty()); // the Exif rewrite fails silently
+    EXPECT_FALSE(w->subSetFileTime());
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].text, QStringLiteral("-1[ﾊﾝﾄﾞﾙ取得エラー]\r\n読み取り専用ファイル？"));
+}
 
 } // namespace
 } // namespace tolvarine

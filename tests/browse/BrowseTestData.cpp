@@ -39,6 +39,12 @@ QString touchPicture(const QString &path, const QDateTime &fileTime)
     return writeBytes(path, QByteArray(), fileTime);
 }
 
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QImage decoded(const QString &path)
 {
     QImage image(path);

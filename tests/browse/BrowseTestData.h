@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDate>
 #include <QDateTime>
 #include <QImage>
@@ -14,6 +15,9 @@ QString writePicture(const QString &path, const QDate &day, int seconds = 0, int
 QString writeExifPicture(const QString &path, const QString &exifDateTime, const QDateTime &fileTime);
 // An empty file named like a picture: the listing by file date only looks at its time.
 QString touchPicture(const QString &path, const QDateTime &fileTime);
+
+// The bytes of a file; empty when it cannot be read.
+QByteArray bytesOf(const QString &path);
 
 // The picture a file decodes to, in RGB32; null when it does not decode.
 QImage decoded(const QString &path);

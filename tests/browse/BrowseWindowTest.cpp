@@ -113,7 +113,7 @@ TEST_F(Browse, APatientNotFoundEmptiesThePanelsButKeepsTheListedFolder)
     const auto w = loadWindow();
     commit(*w, "123");
     ASSERT_FALSE(shownFace(*w).empty());
-    const QString nameFile = w->strKrNameFile;
+    const QString nameFile = w->state().strKrNameFile;
 
     commit(*w, " 12"); // passes as a number, padded to "00 12", and is not found
     EXPECT_EQ(messages.texts(), QStringList{"該当患者の画像はありません"});
@@ -124,11 +124,11 @@ TEST_F(Browse, APatientNotFoundEmptiesThePanelsButKeepsTheListedFolder)
     for (ImagingView *v : w->ImgFace)
         EXPECT_EQ(v->control().opBitmapHandle(), 0u);
     EXPECT_TRUE(w->txtKrName->text().isEmpty());
-    EXPECT_TRUE(w->strKrName.isEmpty());
+    EXPECT_TRUE(w->state().strKrName.isEmpty());
     EXPECT_EQ(w->List1->count(), 0);
     EXPECT_EQ(w->ListFaDate->count(), 0);
     EXPECT_EQ(w->Dir1->path(), folder);
-    EXPECT_EQ(w->strKrNameFile, nameFile);
+    EXPECT_EQ(w->state().strKrNameFile, nameFile);
     EXPECT_EQ(w->List2->count(), 3);
 
     // A name typed now belongs to no listed patient: patient 123 keeps its own.
@@ -161,13 +161,13 @@ TEST_F(Browse, TheNameBoxWritesTheNameFileWhenLeftAndNeverEmptiesIt)
     const auto w = loadWindow();
     commit(*w, "123");
     w->txtKrName->setText(QStringLiteral("山田　太郎"));
-    EXPECT_EQ(w->strKrName, QStringLiteral("山田　太郎"));
+    EXPECT_EQ(w->state().strKrName, QStringLiteral("山田　太郎"));
     EXPECT_EQ(readPatientName(nameFilePath(folder)), QStringLiteral("山田　花子")); // not before it is left
     leaveNameBox(*w);
     EXPECT_EQ(readPatientName(nameFilePath(folder)), QStringLiteral("山田　太郎"));
 
     w->txtKrName->clear();
-    EXPECT_TRUE(w->strKrName.isEmpty());
+    EXPECT_TRUE(w->state().strKrName.isEmpty());
     leaveNameBox(*w);
     commit(*w, "123");
     EXPECT_EQ(w->txtKrName->text(), QStringLiteral("山田　太郎"));
@@ -178,24 +178,85 @@ TEST_F(Browse, WithoutAListedFolderLeavingTheNameBoxWritesNothing)
     const auto w = makeWindow(); // not loaded: nothing listed
     w->txtKrName->setText(QStringLiteral("名前"));
     leaveNameBox(*w);
-    EXPECT_TRUE(w->strKrNameFile.isEmpty());
+    EXPECT_TRUE(w->state().strKrNameFile.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(nameFilePath(program)));
 }
 
-TEST_F(Browse, AMissingNameFileEmptiesTheBoxAndAnUnreadableOneLeavesIt)
+TEST_F(Browse, AMissingOrUnreadableNameFileEmptiesTheBoxAndAnUnreadableOneIsKept)
 {
     const QString other = patient("00456");
     picture(other, "a.jpg", QDate(2010, 1, 1));
     const QString third = patient("00789");
     picture(third, "a.jpg", QDate(2010, 1, 1));
-    box.write(QStringLiteral("pictures/007/00789/krname.txt"), QByteArray("\x81", 1)); // no valid text
+    const QByteArray garbled("\x81", 1); // no valid text
+    box.write(QStringLiteral("pictures/007/00789/krname.txt"), garbled);
     makePatient123();
     const auto w = loadWindow();
     commit(*w, "123");
     commit(*w, "789");
+    EXPECT_TRUE(w->txtKrName->text().isEmpty());
+    w->txtKrName->setText(QStringLiteral("別人"));
+    leaveNameBox(*w);
+    EXPECT_EQ(test::bytesOf(third + "/krname.txt"), garbled);
+    commit(*w, "456");
+    EXPECT_TRUE(w->txtKrName->text().isEmpty());
+}
+
+// A name shown for one patient never lands in another patient's name file.
+TEST_F(Browse, ANameNeverLandsInAnotherPatientsNameFile)
+{
+    const QString first = makePatient123();
+    const QByteArray firstFile = test::bytesOf(nameFilePath(first));
+    const QString empty = patient("00456"); // a folder without pictures
+    const auto w = loadWindow();
+    // Typed before any patient was listed: the picture folder itself is listed.
+    w->txtKrName->setText(QStringLiteral("先に入力"));
+    leaveNameBox(*w);
+    EXPECT_FALSE(QFileInfo::exists(nameFilePath(pictures)));
+
+    commit(*w, "123");
     EXPECT_EQ(w->txtKrName->text(), QStringLiteral("山田　花子"));
     commit(*w, "456");
     EXPECT_TRUE(w->txtKrName->text().isEmpty());
+    EXPECT_EQ(w->state().strKrNameFile, nameFilePath(empty));
+    leaveNameBox(*w);
+    EXPECT_FALSE(QFileInfo::exists(nameFilePath(empty)));
+    EXPECT_EQ(test::bytesOf(nameFilePath(first)), firstFile);
+
+    // The empty patient's own name is written where it belongs.
+    w->txtKrName->setText(QStringLiteral("佐藤　一郎"));
+    leaveNameBox(*w);
+    EXPECT_EQ(readPatientName(nameFilePath(empty)), QStringLiteral("佐藤　一郎"));
+    EXPECT_EQ(test::bytesOf(nameFilePath(first)), firstFile);
+}
+
+TEST_F(Browse, FullWidthDigitsFindThePatient)
+{
+    const QString folder = makePatient123();
+    const auto w = loadWindow();
+    for (const char *typed : {"１２３", "　１２３", "12３"}) {
+        ASSERT_TRUE(w->Dir1->setPath(pictures));
+        commit(*w, QString::fromUtf8(typed));
+        EXPECT_EQ(w->Dir1->path(), folder) << typed;
+        EXPECT_EQ(w->txtKrNo->text(), QStringLiteral("00123")) << typed;
+    }
+    EXPECT_TRUE(messages.texts().isEmpty());
+    commit(*w, QStringLiteral("１２a"));
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("数値を入力して下さい")});
+}
+
+TEST_F(Browse, EveryVisitIsListedAndTheNewestShown)
+{
+    const QString folder = patient("00007");
+    for (int i = 0; i < 150; ++i)
+        picture(folder, QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QChar('0')), QDate(2000, 1, 1).addDays(i));
+    const auto w = loadWindow();
+    commit(*w, "7");
+    EXPECT_EQ(w->List1->count(), 150);
+    const QString newest = QDate(2000, 1, 1).addDays(149).toString(QStringLiteral("yyyy/MM/dd"));
+    EXPECT_EQ(selected(w->List1), newest);
+    EXPECT_EQ(w->state().strOralDate, newest);
+    EXPECT_EQ(w->ImgSam[0]->toolTipText(), folder + "/IMG_0149.jpg");
 }
 
 // --- listing -------------------------------------------------------------------
@@ -208,17 +269,17 @@ TEST_F(Browse, ListsTheVisitsInOrderAndShowsTheLatest)
     EXPECT_FALSE(w->List1->isHidden());
     EXPECT_EQ(entries(w->List1), (QStringList{"2008/12/01", "2009/01/20", "2009/03/15"}));
     EXPECT_EQ(selected(w->List1), QStringLiteral("2009/03/15"));
-    EXPECT_EQ(w->strNowDate, QStringLiteral("2009/03/15"));
-    EXPECT_EQ(w->strOralDate, QStringLiteral("2009/03/15"));
-    EXPECT_EQ(w->strFaceDate, QStringLiteral("2009/03/15"));
-    EXPECT_EQ(w->intOralCount, 6);
-    EXPECT_EQ(w->strOralFile.size(), 6);
+    EXPECT_EQ(w->state().strNowDate, QStringLiteral("2009/03/15"));
+    EXPECT_EQ(w->state().strOralDate, QStringLiteral("2009/03/15"));
+    EXPECT_EQ(w->state().strFaceDate, QStringLiteral("2009/03/15"));
+    EXPECT_EQ(w->state().intOralCount, 6);
+    EXPECT_EQ(w->state().strOralFile.size(), 6);
     EXPECT_EQ(shownOral(*w), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(shownFace(*w), (std::vector<int>{0, 1}));
     EXPECT_FALSE(w->ListFaDate->isHidden());
     EXPECT_EQ(entries(w->ListFaDate), QStringList{"2009/03/15"});
-    EXPECT_EQ(selected(w->ListFaDate), QStringLiteral("<none>")); // nothing selected after the rebuild
-    EXPECT_EQ(w->intFaceCount, 2);
+    EXPECT_EQ(selected(w->ListFaDate), QStringLiteral("2009/03/15")); // the visit the panel shows
+    EXPECT_EQ(w->state().intFaceCount, 2);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
@@ -229,8 +290,8 @@ TEST_F(Browse, ChoosingAnotherVisitShowsItsPicturesOnBothPanels)
     const auto w = loadWindow();
     commit(*w, "123");
     userSelects(w->List1, "2009/01/20");
-    EXPECT_EQ(w->strNowDate, QStringLiteral("2009/01/20"));
-    EXPECT_EQ(w->strOralDate, QStringLiteral("2009/01/20"));
+    EXPECT_EQ(w->state().strNowDate, QStringLiteral("2009/01/20"));
+    EXPECT_EQ(w->state().strOralDate, QStringLiteral("2009/01/20"));
     EXPECT_EQ(shownOral(*w), (std::vector<int>{0, 1}));
     EXPECT_EQ(w->ImgSam[1]->toolTipText(), folder + "/IMG_0003.jpg");
     EXPECT_EQ(shownFace(*w), (std::vector<int>{0}));
@@ -240,9 +301,9 @@ TEST_F(Browse, ChoosingAnotherVisitShowsItsPicturesOnBothPanels)
 
     userSelects(w->ListFaDate, "2009/03/15");
     EXPECT_EQ(shownFace(*w), (std::vector<int>{0, 1}));
-    EXPECT_EQ(w->strFaceDate, QStringLiteral("2009/03/15"));
-    EXPECT_EQ(w->strOralDate, QStringLiteral("2009/01/20"));
-    EXPECT_EQ(w->strNowDate, QStringLiteral("2009/03/15"));
+    EXPECT_EQ(w->state().strFaceDate, QStringLiteral("2009/03/15"));
+    EXPECT_EQ(w->state().strOralDate, QStringLiteral("2009/01/20"));
+    EXPECT_EQ(w->state().strNowDate, QStringLiteral("2009/03/15"));
 }
 
 TEST_F(Browse, ADateWithoutFacialPicturesHidesThatPanelAndKeepsItsListAsItWas)
@@ -255,7 +316,7 @@ TEST_F(Browse, ADateWithoutFacialPicturesHidesThatPanelAndKeepsItsListAsItWas)
     EXPECT_TRUE(shownFace(*w).empty());
     EXPECT_NE(w->ImgFace[0]->control().opBitmapHandle(), 0u); // hidden, not dropped
     EXPECT_EQ(selected(w->ListFaDate), QStringLiteral("2009/03/15"));
-    EXPECT_EQ(w->strFaceDate, QStringLiteral("2009/01/20"));
+    EXPECT_EQ(w->state().strFaceDate, QStringLiteral("2009/01/20"));
     EXPECT_EQ(w->ListFace->count(), 0);
 }
 
@@ -285,11 +346,11 @@ TEST_F(Browse, AFolderWithoutPicturesHidesTheListAndEveryThumbnail)
     EXPECT_TRUE(shownFace(*w).empty());
     EXPECT_NE(w->ImgSam[0]->control().opBitmapHandle(), 0u); // hidden, not dropped
     EXPECT_EQ(w->ListFaDate->count(), 0);
-    EXPECT_TRUE(w->strOralDate.isEmpty());
-    EXPECT_TRUE(w->strFaceDate.isEmpty());
-    EXPECT_EQ(w->txtKrName->text(), QStringLiteral("山田　花子"));
+    EXPECT_TRUE(w->state().strOralDate.isEmpty());
+    EXPECT_TRUE(w->state().strFaceDate.isEmpty());
+    EXPECT_TRUE(w->txtKrName->text().isEmpty()); // the folder listed has no name file
     EXPECT_EQ(w->txtKrNo->text(), QStringLiteral("00123"));
-    EXPECT_EQ(w->strKrNameFile, nameFilePath(faceOnly));
+    EXPECT_EQ(w->state().strKrNameFile, nameFilePath(faceOnly));
 }
 
 TEST_F(Browse, APatientWithoutAFaceFolderShowsAnEmptyVisibleFacialList)
@@ -325,7 +386,7 @@ TEST_P(BrowseLimit, AFolderOverTheLimitSaysSoOnceAfterTheLastPicture)
                            QDateTime(QDate(2009, 1, 1), QTime(9, 0)).addSecs(i));
     const auto w = loadWindow();
     commit(*w, "123");
-    EXPECT_EQ(w->intOralCount, std::min(count, 1201));
+    EXPECT_EQ(w->state().intOralCount, std::min(count, 1201));
     EXPECT_EQ(
         messages.texts(),
         count > 1200
@@ -440,17 +501,34 @@ TEST_F(Browse, TheFirstDisplayWritesTheThumbnailAndTheNextShowsIt)
     EXPECT_EQ(w->ImgSam[0]->toolTipText(), a);
 }
 
-TEST_F(Browse, AThumbnailKeepsTheTurningItWasMadeWith)
+TEST_F(Browse, AThumbnailFollowsThePositionItsPictureStandsAt)
 {
-    setSetting(QStringLiteral("PictSyori0"), QStringLiteral("1"));
+    // Position 0 is shown as taken, position 1 upside down, position 2 mirrored.
+    setSetting(QStringLiteral("PictSyori1"), QStringLiteral("1"));
+    setSetting(QStringLiteral("PictSyori2"), QStringLiteral("2"));
     const QString folder = patient("00007");
-    picture(folder, "a.jpg", QDate(2010, 6, 7));
+    picture(folder, "b.jpg", QDate(2010, 6, 7));
+    picture(folder, "c.jpg", QDate(2010, 6, 7), 30);
     const auto w = loadWindow();
     commit(*w, "7");
-    EXPECT_EQ(test::cornerColours(w->ImgSam[0]->control().image()), QStringLiteral("wbgr"));
-    w->appSettings().PictSyori[0] = 0;
+    EXPECT_EQ(test::cornerColours(w->ImgSam[0]->control().image()), QStringLiteral("rgbw"));
+    EXPECT_EQ(test::cornerColours(w->ImgSam[1]->control().image()), QStringLiteral("wbgr"));
+
+    // A picture with an earlier name joins the visit: b and c move one position on.
+    picture(folder, "a.jpg", QDate(2010, 6, 7), 60);
     commit(*w, "7");
-    EXPECT_EQ(test::cornerColours(w->ImgSam[0]->control().image()), QStringLiteral("wbgr"));
+    const char *expected[] = {"rgbw", "wbgr", "grwb"};
+    for (int position = 0; position < 3; ++position) {
+        EXPECT_EQ(test::cornerColours(w->ImgSam[size_t(position)]->control().image()),
+                  QString::fromLatin1(expected[position]))
+            << position;
+    }
+    EXPECT_EQ(test::cornerColours(test::decoded(folder + "/csn.cmp")), QStringLiteral("grwb"));
+
+    // A changed setting is followed as well.
+    w->appSettings().PictSyori[1] = 0;
+    commit(*w, "7");
+    EXPECT_EQ(test::cornerColours(w->ImgSam[1]->control().image()), QStringLiteral("rgbw"));
 }
 
 TEST_F(Browse, AFacialPositionTurnedAQuarterIs195High)
@@ -487,13 +565,42 @@ TEST_F(Browse, ARightClickOnAFacialThumbnailOpensTheMenuForItsPicture)
     QTest::mouseClick(w->ImgFace[1], Qt::LeftButton);
     for (frmView *v : openViews())
         v->close();
-    EXPECT_TRUE(w->strPopupFile.isEmpty()); // the left button opens no menu
+    EXPECT_TRUE(w->state().strPopupFile.isEmpty()); // the left button opens no menu
     QTest::mouseClick(w->ImgFace[1], Qt::RightButton);
-    EXPECT_EQ(w->strPopupFile, folder + "/face/F_0002.jpg");
+    EXPECT_EQ(w->state().strPopupFile, folder + "/face/F_0002.jpg");
     EXPECT_TRUE(w->mnuPict->isVisible());
     w->mnuPict->hide();
     QTest::mouseClick(w->ImgSam[2], Qt::MiddleButton, Qt::ShiftModifier);
-    EXPECT_EQ(w->strPopupFile, folder + "/IMG_0006.jpg");
+    EXPECT_EQ(w->state().strPopupFile, folder + "/IMG_0006.jpg");
+    w->mnuPict->hide();
+}
+
+TEST_F(Browse, TheThumbnailsCanBeWorkedByKeyboard)
+{
+    const QString folder = makePatient123();
+    const auto w = loadWindow();
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    commit(*w, "123");
+    w->ImgSam[2]->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(w->ImgSam[2]->hasFocus());
+    QTest::keyClick(w->ImgSam[2], Qt::Key_Left); // nothing shown further left
+    EXPECT_TRUE(w->ImgSam[2]->hasFocus());
+    QTest::keyClick(w->ImgSam[2], Qt::Key_Right);
+    ASSERT_TRUE(w->ImgSam[1]->hasFocus());
+
+    QTest::keyClick(w->ImgSam[1], Qt::Key_Return);
+    const std::vector<frmView *> views = openViews();
+    ASSERT_EQ(views.size(), 1u);
+    EXPECT_EQ(views.front()->strViewFile, folder + "/IMG_0005.jpg");
+    QTest::keyClick(views.front(), Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(openViews().empty());
+
+    QTest::keyClick(w->ImgFace[0], Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(w->state().strPopupFile, folder + "/face/F_0001.jpg");
+    EXPECT_TRUE(w->mnuPict->isVisible());
     w->mnuPict->hide();
 }
 
@@ -510,15 +617,16 @@ TEST_F(Browse, AClickOpensAFurtherViewWindowEachTime)
     ASSERT_EQ(views.size(), 3u);
     int oral = 0, facial = 0;
     for (frmView *v : views) {
-        if (v->isFacial()) {
+        if (v->blnFaceMode) {
             ++facial;
-            EXPECT_EQ(v->fileName(), folder + "/face/F_0001.jpg");
-            EXPECT_EQ(v->pictureNumber(), 0);
+            EXPECT_EQ(v->strViewFile, folder + "/face/F_0001.jpg");
+            EXPECT_EQ(v->intViewPos, 0);
         } else {
             ++oral;
-            EXPECT_EQ(v->fileName(), folder + "/IMG_0005.jpg");
-            EXPECT_EQ(v->windowTitle(), folder + "/IMG_0005.jpg");
-            EXPECT_EQ(v->pictureNumber(), 1);
+            EXPECT_EQ(v->strViewFile, folder + "/IMG_0005.jpg");
+            EXPECT_EQ(v->windowTitle(), folder.mid(w->appSettings().PictFolda.size()) +
+                                          "/IMG_0005.jpg - 2009/03/15 - View");
+            EXPECT_EQ(v->intViewPos, 1);
         }
         EXPECT_FALSE(v->isModal());
     }

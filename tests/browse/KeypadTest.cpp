@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "BrowseWindowFixture.h"
+#include "browse/BrowseController.h"
 #include "browse/frmKrNo.h"
 #include "platform/FolderList.h"
 #include "platform/Twips.h"
@@ -22,7 +23,7 @@ class Keypad : public test::BrowseWindow {
 TEST_F(Keypad, HasItsCaptionsAndShowsEveryTextWhole)
 {
     const auto w = loadWindow();
-    frmKrNo keypad(*w);
+    frmKrNo keypad(w->browse().keypadParts());
     EXPECT_EQ(keypad.windowTitle(), QStringLiteral("患者Ｎｏ"));
     EXPECT_TRUE(keypad.txtKrNoInput->text().isEmpty());
     const QString captions[] = {"０", "１", "２", "３", "４", "５", "６", "７", "８", "９"};
@@ -55,7 +56,7 @@ TEST_F(Keypad, ZeroZeroSevenEnterListsPatientSevenAndCloses)
     const QString folder = patient("00007");
     picture(folder, "a.jpg", QDate(2010, 6, 7));
     const auto w = loadWindow();
-    frmKrNo keypad(*w);
+    frmKrNo keypad(w->browse().keypadParts());
     keypad.show();
     press(keypad.cmdNo[0]);
     press(keypad.cmdNo[0]);
@@ -73,7 +74,7 @@ TEST_F(Keypad, ZeroZeroSevenEnterListsPatientSevenAndCloses)
 TEST_F(Keypad, EnterClosesWhateverTheOutcome)
 {
     const auto w = loadWindow();
-    frmKrNo keypad(*w);
+    frmKrNo keypad(w->browse().keypadParts());
     keypad.show();
     for (int i = 0; i < 6; ++i)
         press(keypad.cmdNo[1]);
@@ -86,7 +87,7 @@ TEST_F(Keypad, EnterClosesWhateverTheOutcome)
 TEST_F(Keypad, BackSpaceRemovesTheLastDigitAndEmptiesAShortInput)
 {
     const auto w = loadWindow();
-    frmKrNo keypad(*w);
+    frmKrNo keypad(w->browse().keypadParts());
     struct Case {
         const char *before;
         const char *after;
@@ -104,7 +105,7 @@ TEST_F(Keypad, OpensAtItsStoredPlaceAndKeepsItWhenClosed)
     setSetting(QStringLiteral("KrNoTop"), QStringLiteral("2400"));
     const auto w = loadWindow();
     {
-        frmKrNo keypad(*w);
+        frmKrNo keypad(w->browse().keypadParts());
         const double dpi = keypad.logicalDpiX();
         EXPECT_EQ(keypad.pos(), QPoint(twipsToPixels(3000, dpi), twipsToPixels(2400, dpi)));
         keypad.show();
@@ -116,7 +117,7 @@ TEST_F(Keypad, OpensAtItsStoredPlaceAndKeepsItWhenClosed)
     EXPECT_EQ(store->value(QStringLiteral("KrNoTop")).toString(), QStringLiteral("2400"));
     store->endGroup();
 
-    frmKrNo moved(*w);
+    frmKrNo moved(w->browse().keypadParts());
     const double dpi = moved.logicalDpiX();
     moved.move(twipsToPixels(1500, dpi), twipsToPixels(900, dpi));
     moved.show();

@@ -137,10 +137,29 @@ TEST_P(PanelTurning, TurnsANewThumbnailByThePositionsCode)
     saveMissingThumbnails(shown, s);
     EXPECT_EQ(test::cornerColours(test::decoded(thumbnailPath(entries[3]))), QString::fromLatin1(c.corners));
 
-    // A later change of the code leaves the thumbnail as it was made.
+    // The thumbnail knows its code: the same code uses it, another makes it again.
+    const std::vector<PanelPicture> same = preparePanel(entries, s);
+    EXPECT_TRUE(same[3].fromThumbnail);
     const std::vector<PanelPicture> again = preparePanel(entries, setup(c.kind));
-    EXPECT_TRUE(again[3].fromThumbnail);
-    EXPECT_EQ(test::cornerColours(again[3].image), QString::fromLatin1(c.corners));
+    EXPECT_EQ(again[3].fromThumbnail, c.code == 0);
+    EXPECT_EQ(test::cornerColours(again[3].image), QStringLiteral("rgbw"));
+}
+
+TEST_F(PanelFill, AThumbnailWithoutItsCodeIsUsedAsItIs)
+{
+    const QStringList entries = pictures(1);
+    // Made by an older program: turned, with no note of the code.
+    QImage turned = test::decoded(entries[0]).scaled(195, 146).mirrored(true, true);
+    const QString thumbnail = box.write(QFileInfo(thumbnailPath(entries[0])).fileName().prepend("p/"),
+                                        test::encodeJpeg(turned));
+    ASSERT_EQ(thumbnail, thumbnailPath(entries[0]));
+    const QByteArray before = test::bytesOf(thumbnail);
+    const std::vector<PanelPicture> shown = preparePanel(entries, setup(PanelKind::Oral));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].fromThumbnail);
+    EXPECT_EQ(test::cornerColours(shown[0].image), QStringLiteral("wbgr"));
+    saveMissingThumbnails(shown, setup(PanelKind::Oral));
+    EXPECT_EQ(test::bytesOf(thumbnail), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -249,6 +268,34 @@ TEST_F(PanelFill, BrokenPicturesAreSkippedAndACutOffOneKeepsNoThumbnail)
     EXPECT_TRUE(QFileInfo::exists(thumbnailPath(good[0])));
     EXPECT_FALSE(QFileInfo::exists(thumbnailPath(broken)));
     EXPECT_FALSE(QFileInfo::exists(thumbnailPath(cut)));
+}
+
+// Only a picture whose data really is cut short goes without a thumbnail file: one
+// that lacks just its end marker holds the whole picture.
+TEST_F(PanelFill, OnlyAPictureReallyCutShortKeepsNoThumbnail)
+{
+    const QByteArray jpeg = test::encodeJpeg(test::makeQuadrantImage(200, 150), 95);
+    ASSERT_TRUE(jpeg.endsWith("\xFF\xD9"));
+    struct Row {
+        const char *name;
+        QByteArray bytes;
+        bool kept;
+    };
+    const Row rows[] = {
+        {"whole", jpeg, true},
+        {"without its end marker", jpeg.chopped(2), true},
+        {"last blocks missing", jpeg.chopped(60), false},
+        {"cut in the middle", jpeg.left(jpeg.size() / 2), false},
+    };
+    const PanelSetup oral = setup(PanelKind::Oral);
+    for (const Row &row : rows) {
+        const QString path = box.write(QStringLiteral("cut/%1.jpg").arg(QString::fromLatin1(row.name)), row.bytes);
+        const std::vector<PanelPicture> shown = preparePanel({path}, oral);
+        ASSERT_EQ(shown.size(), 1u) << row.name;
+        EXPECT_FALSE(shown[0].image.isNull()) << row.name;
+        saveMissingThumbnails(shown, oral);
+        EXPECT_EQ(QFileInfo::exists(thumbnailPath(path)), row.kept) << row.name;
+    }
 }
 
 TEST_F(PanelFill, TwoPicturesSharingAThumbnailNameWriteItOnce)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/UserMessages.h"
 #include "browse/PatientNumber.h"
 #include "store/StorePaths.h"
 #include "support/TestSupport.h"
@@ -102,6 +103,13 @@ TEST_F(Lookup, ChecksInTheOrderOfItsMessages)
         {QStringLiteral("124"), pictures, PatientLookup::NotFound},
         {QStringLiteral("123"), pictures, PatientLookup::Found},
         {QStringLiteral("00123"), pictures + QStringLiteral("/"), PatientLookup::Found},
+        // Typed with the Japanese input method on.
+        {QStringLiteral("１２３"), pictures, PatientLookup::Found},
+        {QStringLiteral("　１２３"), pictures, PatientLookup::Found},
+        {QStringLiteral("１２３　"), pictures, PatientLookup::Found},
+        {QStringLiteral("12３"), pictures, PatientLookup::Found},
+        {QStringLiteral("１２a"), pictures, PatientLookup::NotNumeric},
+        {QStringLiteral("１　２"), pictures, PatientLookup::NotNumeric},
     };
     for (const Case &c : cases) {
         const PatientLookupResult r = lookUpPatient(c.typed, c.folda);

@@ -63,17 +63,17 @@ TEST(ExifMetadata, DateTimeFallsBackInKeyOrder)
 
 TEST(ExifMetadata, CommentTextsOfTheMappedTags)
 {
-    const auto texts = readCommentTexts(exifJpeg(kDate));
-    ASSERT_TRUE(texts.has_value());
-    EXPECT_EQ(texts->at(0), "Dr. Test");
-    EXPECT_EQ(texts->at(2), kDate);
-    EXPECT_EQ(texts->at(5), "TolvarineTest");
-    EXPECT_EQ(texts->count(3), 0u);
+    CommentTexts texts;
+    ASSERT_TRUE(readCommentTexts(exifJpeg(kDate), texts));
+    EXPECT_EQ(texts.at(0), "Dr. Test");
+    EXPECT_EQ(texts.at(2), kDate);
+    EXPECT_EQ(texts.at(5), "TolvarineTest");
+    EXPECT_EQ(texts.count(3), 0u);
     EXPECT_STREQ(exifKeyForSlot(2), "Exif.Image.DateTime");
     EXPECT_EQ(exifKeyForSlot(100), nullptr);
-    QString error;
-    EXPECT_FALSE(readCommentTexts(test::encodePng(test::makeGradientImage(4, 4)), &error).has_value());
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readCommentTexts(test::encodePng(test::makeGradientImage(4, 4)), texts).status,
+              Status::NotJpeg);
+    EXPECT_TRUE(texts.empty());
 }
 
 TEST(ExifMetadata, DatesReadFromManyThreadsAtOnce)
@@ -99,28 +99,28 @@ TEST(ExifMetadata, RewriteKeepsPictureAndEveryOtherItem)
     const QByteArray packet = test::sampleXmpPacket();
     const QByteArray original =
         test::withComment(test::withXmp(exifJpeg(kDate, kOriginal), packet), "clinic note");
-    const MetadataResult result = rewriteMetadata(original, {{2, "2008:03:03 12:00:00"}});
-    ASSERT_TRUE(result.ok) << result.error.toStdString();
-    ASSERT_TRUE(result.changed);
-    EXPECT_TRUE(samePictureData(original, result.jpeg));
-    EXPECT_EQ(test::jpegScanData(result.jpeg), test::jpegScanData(original));
-    EXPECT_EQ(exifDateTime(result.jpeg), "2008:03:03 12:00:00");
-    EXPECT_TRUE(result.jpeg.contains(packet));
-    EXPECT_TRUE(result.jpeg.contains("clinic note"));
-    EXPECT_TRUE(result.jpeg.contains(kOriginal.toLatin1()));
-    const auto texts = readCommentTexts(result.jpeg);
-    ASSERT_TRUE(texts.has_value());
-    EXPECT_EQ(texts->at(0), "Dr. Test");
-    EXPECT_EQ(texts->at(5), "TolvarineTest");
+    QByteArray result;
+    const Outcome outcome = rewriteMetadata(original, {{2, "2008:03:03 12:00:00"}}, result);
+    ASSERT_EQ(outcome.status, Status::Done) << outcome.detail.toStdString();
+    EXPECT_TRUE(samePictureData(original, result));
+    EXPECT_EQ(test::jpegScanData(result), test::jpegScanData(original));
+    EXPECT_EQ(exifDateTime(result), "2008:03:03 12:00:00");
+    EXPECT_TRUE(result.contains(packet));
+    EXPECT_TRUE(result.contains("clinic note"));
+    EXPECT_TRUE(result.contains(kOriginal.toLatin1()));
+    CommentTexts texts;
+    ASSERT_TRUE(readCommentTexts(result, texts));
+    EXPECT_EQ(texts.at(0), "Dr. Test");
+    EXPECT_EQ(texts.at(5), "TolvarineTest");
 }
 
 TEST(ExifMetadata, RewriteWithTheSameTextsChangesNothing)
 {
     const QByteArray original = exifJpeg(kDate);
-    const MetadataResult result = rewriteMetadata(original, {{0, "Dr. Test"}, {2, kDate}, {7, "kept in memory"}});
-    EXPECT_TRUE(result.ok);
-    EXPECT_FALSE(result.changed);
-    EXPECT_TRUE(result.jpeg.isEmpty());
+    QByteArray result;
+    EXPECT_EQ(rewriteMetadata(original, {{0, "Dr. Test"}, {2, kDate}, {7, "kept in memory"}}, result).status,
+              Status::Unchanged);
+    EXPECT_TRUE(result.isEmpty());
 }
 
 TEST(ExifMetadata, RewriteRefusesWhatItCannotKeep)
@@ -128,9 +128,10 @@ TEST(ExifMetadata, RewriteRefusesWhatItCannotKeep)
     const std::map<int, QString> date{{2, "2008:03:03 12:00:00"}};
     for (const QByteArray &bad : {test::encodePng(test::makeGradientImage(8, 8)), corruptExifJpeg(),
                                   QByteArray("\xFF\xD8\xFF", 3), QByteArray()}) {
-        const MetadataResult result = rewriteMetadata(bad, date);
-        EXPECT_FALSE(result.ok);
-        EXPECT_FALSE(result.error.isEmpty());
+        QByteArray result;
+        const Outcome outcome = rewriteMetadata(bad, date, result);
+        EXPECT_FALSE(outcome.ok());
+        EXPECT_TRUE(result.isEmpty());
     }
 }
 
@@ -138,17 +139,22 @@ TEST(ExifMetadata, CarryMovesMetadataIntoANewEncoding)
 {
     const QByteArray source = exifJpeg(kDate, kOriginal);
     const QByteArray encoded = test::encodeJpeg(test::makeGradientImage(48, 64), 95);
-    const MetadataResult result = carryMetadata(source, encoded, QSize(48, 64), {{2, "2008:03:03 12:00:00"}});
-    ASSERT_TRUE(result.ok) << result.error.toStdString();
-    EXPECT_TRUE(samePictureData(encoded, result.jpeg));
-    EXPECT_EQ(exifDateTime(result.jpeg), "2008:03:03 12:00:00");
-    EXPECT_TRUE(result.jpeg.contains(kOriginal.toLatin1()));
-    const auto texts = readCommentTexts(result.jpeg);
-    ASSERT_TRUE(texts.has_value());
-    EXPECT_EQ(texts->at(5), "TolvarineTest");
+    QByteArray result;
+    const Outcome outcome =
+        carryMetadata(source, encoded, QSize(48, 64), {{2, "2008:03:03 12:00:00"}}, result);
+    ASSERT_TRUE(outcome) << outcome.detail.toStdString();
+    EXPECT_TRUE(samePictureData(encoded, result));
+    EXPECT_EQ(exifDateTime(result), "2008:03:03 12:00:00");
+    EXPECT_TRUE(result.contains(kOriginal.toLatin1()));
+    CommentTexts texts;
+    ASSERT_TRUE(readCommentTexts(result, texts));
+    EXPECT_EQ(texts.at(5), "TolvarineTest");
 
-    const MetadataResult fresh = carryMetadata(QByteArray(), encoded, QSize(48, 64), {{2, kDate}});
-    ASSERT_TRUE(fresh.ok) << fresh.error.toStdString();
-    EXPECT_EQ(exifDateTime(fresh.jpeg), kDate);
-    EXPECT_FALSE(carryMetadata(corruptExifJpeg(), encoded, QSize(48, 64), {}).ok);
+    QByteArray fresh;
+    const Outcome freshOutcome = carryMetadata(QByteArray(), encoded, QSize(48, 64), {{2, kDate}}, fresh);
+    ASSERT_TRUE(freshOutcome) << freshOutcome.detail.toStdString();
+    EXPECT_EQ(exifDateTime(fresh), kDate);
+    QByteArray refused;
+    EXPECT_FALSE(carryMetadata(corruptExifJpeg(), encoded, QSize(48, 64), {}, refused));
+    EXPECT_TRUE(refused.isEmpty());
 }

@@ -132,7 +132,7 @@ TEST(ImagingControl, InvalidResizeFailsAndKeepsTheBitmap)
         ImagingControl control;
         control.setImage(test::makeQuadrantImage(40, 20));
         EXPECT_FALSE(control.opResize(w, h));
-        EXPECT_FALSE(control.lastError().isEmpty());
+        EXPECT_FALSE(control.lastFailure().ok());
         EXPECT_EQ(control.image().size(), QSize(40, 20));
     }
 }
@@ -287,7 +287,7 @@ TEST_P(BadFiles, LoadGivesAClearResult)
         }
     } else {
         EXPECT_EQ(control.opBitmapHandle(), 0u);
-        EXPECT_FALSE(control.lastError().isEmpty());
+        EXPECT_FALSE(control.lastFailure().ok());
     }
     EXPECT_EQ(test::fileBytes(path), f.bytes);
 }
@@ -300,7 +300,7 @@ TEST(ImagingControl, MissingFileFails)
     test::Sandbox box;
     ImagingControl control;
     EXPECT_FALSE(control.opLoadFile(box.file("none.jpg")));
-    EXPECT_FALSE(control.lastError().isEmpty());
+    EXPECT_FALSE(control.lastFailure().ok());
     EXPECT_FALSE(control.opLoadFile(box.path()));
 }
 
@@ -370,7 +370,7 @@ TEST(ImagingControl, BitmapHandleEmptiesAndUnknownHandlesAreIgnored)
     control.setImage(test::makeQuadrantImage(8, 8));
     control.setOpBitmapHandle(12345);
     EXPECT_EQ(control.image().size(), QSize(8, 8));
-    EXPECT_FALSE(control.lastError().isEmpty());
+    EXPECT_FALSE(control.lastFailure().ok());
     control.setOpBitmapHandle(control.opBitmapHandle());
     EXPECT_EQ(control.image().size(), QSize(8, 8));
     control.setOpBitmapHandle(0);

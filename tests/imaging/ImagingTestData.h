@@ -26,4 +26,22 @@ QByteArray encodeProgressiveJpeg(const QImage &image);
 QImage makeDistinctImage(int width, int height);
 QByteArray sampleXmpPacket();
 
+// A photograph as a camera and an editor leave it: an Exif block with a maker
+// note (Canon-style IFD whose offsets count from the TIFF header), GPS and
+// interoperability IFDs and a thumbnail; then an ICC profile, IPTC in Photoshop
+// resources (two IPTC blocks, one empty, a digest and one resource of another
+// signature), XMP and a comment; optionally an MPF index and a second picture
+// after the end marker.
+struct CameraFileParts {
+    bool littleEndian = false;
+    bool exif = true;
+    bool dateTime = true;   // IFD0 DateTime, 20 bytes
+    bool badOffset = false; // an IFD0 text whose value lies beyond the block
+    bool secondPicture = false;
+    QString make = QStringLiteral("Canon");
+};
+inline const QString kCameraDateTime = QStringLiteral("2009:05:12 14:03:27");
+inline const QString kCameraOriginal = QStringLiteral("2009:05:12 14:03:20");
+QByteArray cameraFile(const CameraFileParts &parts);
+
 } // namespace tolvarine::test

@@ -84,3 +84,74 @@ TEST_F(ViewFixture, PaintsCentredWithProportionsKept)
     EXPECT_TRUE(test::colorsClose(second.pixelColor(35, 20), Qt::red));
     EXPECT_FALSE(test::colorsClose(second.pixelColor(10, 20), Qt::red));
 }
+
+namespace {
+
+struct KeyCase {
+    const char *name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    Qt::ArrowType arrow; // NoArrow: no arrow signal
+    bool click;
+    bool menu;
+};
+
+class ViewKeys : public ViewFixture, public ::testing::WithParamInterface<KeyCase> {};
+
+} // namespace
+
+TEST_P(ViewKeys, KeysAreReportedForTheOwner)
+{
+    const KeyCase &c = GetParam();
+    QSignalSpy arrows(&view, &ImagingView::arrowPressed);
+    QSignalSpy clicks(&view, &ImagingView::clicked);
+    QSignalSpy menus(&view, &ImagingView::contextMenuRequested);
+    QTest::keyClick(&view, c.key, c.modifiers);
+    ASSERT_EQ(arrows.count(), c.arrow == Qt::NoArrow ? 0 : 1);
+    if (c.arrow != Qt::NoArrow) {
+        EXPECT_EQ(arrows.at(0).at(0).toInt(), 3);
+        EXPECT_EQ(arrows.at(0).at(1).value<Qt::ArrowType>(), c.arrow);
+    }
+    EXPECT_EQ(clicks.count(), c.click ? 1 : 0);
+    ASSERT_EQ(menus.count(), c.menu ? 1 : 0);
+    if (c.menu) {
+        EXPECT_EQ(menus.at(0).at(0).toInt(), 3);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, ViewKeys,
+    ::testing::Values(KeyCase{"Left", Qt::Key_Left, Qt::NoModifier, Qt::LeftArrow, false, false},
+                      KeyCase{"Right", Qt::Key_Right, Qt::NoModifier, Qt::RightArrow, false, false},
+                      KeyCase{"Up", Qt::Key_Up, Qt::NoModifier, Qt::UpArrow, false, false},
+                      KeyCase{"Down", Qt::Key_Down, Qt::NoModifier, Qt::DownArrow, false, false},
+                      KeyCase{"ReturnClicks", Qt::Key_Return, Qt::NoModifier, Qt::NoArrow, true, false},
+                      KeyCase{"KeypadEnterClicks", Qt::Key_Enter, Qt::KeypadModifier, Qt::NoArrow, true, false},
+                      KeyCase{"MenuKey", Qt::Key_Menu, Qt::NoModifier, Qt::NoArrow, false, true},
+                      KeyCase{"ShiftF10", Qt::Key_F10, Qt::ShiftModifier, Qt::NoArrow, false, true},
+                      KeyCase{"F10AloneNothing", Qt::Key_F10, Qt::NoModifier, Qt::NoArrow, false, false},
+                      KeyCase{"SpaceNothing", Qt::Key_Space, Qt::NoModifier, Qt::NoArrow, false, false}),
+    [](const ::testing::TestParamInfo<KeyCase> &info) { return std::string(info.param.name); });
+
+TEST(ImagingViewFocus, TabReachesItAndItsFocusIsMarked)
+{
+    QWidget window;
+    auto *before = new QWidget(&window);
+    before->setFocusPolicy(Qt::StrongFocus);
+    before->setGeometry(0, 0, 20, 20);
+    auto *view = new ImagingView(1, &window);
+    view->setGeometry(30, 0, 100, 100);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    before->setFocus();
+    const QImage unfocused = view->grab().toImage();
+
+    QTest::keyClick(before, Qt::Key_Tab);
+    ASSERT_TRUE(view->hasFocus());
+    const QImage focused = view->grab().toImage();
+    const QColor mark = view->palette().color(QPalette::Highlight);
+    EXPECT_EQ(focused.pixelColor(0, 50), mark);
+    EXPECT_EQ(focused.pixelColor(50, 99), mark);
+    EXPECT_NE(unfocused.pixelColor(0, 50), mark);
+}

@@ -4,6 +4,7 @@
 #include <QUrl>
 
 #include "import/DropArea.h"
+#include "import/ImportController.h"
 #include "support/TestSupport.h"
 
 using namespace tolvarine;
@@ -75,7 +76,7 @@ TEST(FileBrowser, StartsTheOpenerOnTheImportFolderWithOneArgument)
     test::MessageRecorder messages;
     QString program;
     QStringList arguments;
-    const bool ok = startFileBrowser("/usr/bin", "/media/card dir/DCIM", [&](const QString &p, const QStringList &a) {
+    const bool ok = openFileBrowser("/usr/bin", "/media/card dir/DCIM", [&](const QString &p, const QStringList &a) {
         program = p;
         arguments = a;
         return true;
@@ -89,14 +90,14 @@ TEST(FileBrowser, StartsTheOpenerOnTheImportFolderWithOneArgument)
 TEST(FileBrowser, FailureToStartIsReported)
 {
     test::MessageRecorder messages;
-    EXPECT_FALSE(startFileBrowser("/usr/bin", "/x", [](const QString &, const QStringList &) { return false; }));
+    EXPECT_FALSE(openFileBrowser("/usr/bin", "/x", [](const QString &, const QStringList &) { return false; }));
     // without an opener's folder nothing is started at all
     bool started = false;
-    EXPECT_FALSE(startFileBrowser("", "/x", [&](const QString &, const QStringList &) { return started = true; }));
+    EXPECT_FALSE(openFileBrowser("", "/x", [&](const QString &, const QStringList &) { return started = true; }));
     EXPECT_FALSE(started);
     // the real starter, on a program that is not there
     test::Sandbox box;
-    EXPECT_FALSE(startFileBrowser(box.file("no-such-folder"), "/x"));
+    EXPECT_FALSE(openFileBrowser(box.file("no-such-folder"), "/x"));
     EXPECT_EQ(messages.texts(), QStringList({"Exeファイルが見つかりません", "Exeファイルが見つかりません",
                                              "Exeファイルが見つかりません"}));
     EXPECT_EQ(messages.messages()[0].buttons, MessageButtons::Ok);

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "app/UserMessages.h"
 #include "import/DropImport.h"
 #include "store/CaptureDate.h"
 #include "store/StoreNames.h"
@@ -50,6 +51,7 @@ struct RecordingHost {
         h.setListedFolderAndRefresh = [this](const QString &folder) { events << "refresh:" + folder; };
         h.focusMain = [this] { events << "focusMain"; };
         h.currentFolder = [this] { return current; };
+        addImportMessages(h);
         return h;
     }
 };
@@ -222,7 +224,7 @@ TEST_F(DropImportTest, ImportedPictureIsListedUnderTheDayItWasTaken)
     const ImportResult r = drop(files, "12");
 
     ASSERT_EQ(r.imported.size(), 1);
-    const std::optional<QDateTime> date = funGetFileDate(r.imported[0]);
+    const std::optional<QDateTime> date = readFileDate(r.imported[0]);
     ASSERT_TRUE(date);
     EXPECT_EQ(visitDateText(*date), "2009/03/15");
     EXPECT_EQ(*date, QDateTime(QDate(2009, 3, 15), QTime(9, 41, 7)));

@@ -73,7 +73,7 @@ TEST_F(ImportWindow, TheFacialTargetFilesIntoTheFaceFolderAndListsThePatientFold
     const auto w = loadWindow();
     w->show();
     QTest::mouseClick(w->cmdDrop, Qt::LeftButton);
-    EXPECT_FALSE(w->DropIsOral);
+    EXPECT_FALSE(w->shell().DropIsOral);
     EXPECT_EQ(w->lblDrop->text(), QStringLiteral("顔面"));
     ASSERT_EQ(w->List3->count(), 2);
     EXPECT_EQ(w->List3->item(0)->text(), QStringLiteral("ここに顔面画像ファイルを"));
@@ -91,7 +91,7 @@ TEST_F(ImportWindow, TheFacialTargetFilesIntoTheFaceFolderAndListsThePatientFold
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/IMG_1.jpg")));
 
     QTest::mouseClick(w->cmdDrop, Qt::LeftButton);
-    EXPECT_TRUE(w->DropIsOral);
+    EXPECT_TRUE(w->shell().DropIsOral);
     EXPECT_EQ(w->lblDrop->text(), QStringLiteral("口腔"));
     EXPECT_EQ(w->List3->item(0)->text(), QStringLiteral("ここに口腔画像ファイルを"));
 }
@@ -109,10 +109,10 @@ TEST_F(ImportWindow, RebuildMakesThumbnailsWithThePresentOrientation)
     const QString thumb = folder + QStringLiteral("/asn.cmp");
     ASSERT_EQ(cornerColours(decoded(thumb)), QStringLiteral("rgbw"));
 
-    // A new orientation alone leaves the thumbnail as it was made.
+    // A thumbnail follows a new orientation at the next showing.
     w->appSettings().PictSyori[0] = 1;
     commit(*w, QStringLiteral("123"));
-    EXPECT_EQ(cornerColours(decoded(thumb)), QStringLiteral("rgbw"));
+    EXPECT_EQ(cornerColours(decoded(thumb)), QStringLiteral("wbgr"));
 
     w->mnuEditSamnail->trigger();
     EXPECT_EQ(cornerColours(decoded(thumb)), QStringLiteral("wbgr"));

@@ -69,14 +69,14 @@ TEST(StoreCopy, CopiesBytesAndKeepsTheModifiedTime)
     ASSERT_TRUE(test::setModified(source, kTaken));
     const QString folder = box.mkdir("store");
 
-    const CopyOutcome out = copyIntoFolder(source, folder, "IMG_0001.jpg");
-    EXPECT_EQ(out.result, CopyResult::Copied);
-    EXPECT_EQ(out.target, folder + "/IMG_0001.jpg");
-    EXPECT_EQ(contents(out.target), big);
-    EXPECT_EQ(QFileInfo(out.target).lastModified(), kTaken);
+    const Outcome out = copyIntoFolder(source, folder, "IMG_0001.jpg");
+    EXPECT_EQ(out.status, Status::Done);
+    EXPECT_EQ(out.detail, folder + "/IMG_0001.jpg");
+    EXPECT_EQ(contents(out.detail), big);
+    EXPECT_EQ(QFileInfo(out.detail).lastModified(), kTaken);
     EXPECT_EQ(entries(folder), QStringList({"IMG_0001.jpg"}));
     // the copy is an ordinary, writable store file
-    EXPECT_TRUE(QFileInfo(out.target).isWritable());
+    EXPECT_TRUE(QFileInfo(out.detail).isWritable());
 }
 
 TEST(StoreCopy, SameNameSameContentWritesNothing)
@@ -87,9 +87,9 @@ TEST(StoreCopy, SameNameSameContentWritesNothing)
     const QDateTime old(QDate(2001, 1, 2), QTime(3, 4, 5));
     ASSERT_TRUE(test::setModified(existing, old));
 
-    const CopyOutcome out = copyIntoFolder(source, box.file("store"), "IMG_0001.jpg");
-    EXPECT_EQ(out.result, CopyResult::AlreadyThere);
-    EXPECT_EQ(out.target, existing);
+    const Outcome out = copyIntoFolder(source, box.file("store"), "IMG_0001.jpg");
+    EXPECT_EQ(out.status, Status::Unchanged);
+    EXPECT_EQ(out.detail, existing);
     EXPECT_EQ(entries(box.file("store")), QStringList({"img_0001.JPG"}));
     EXPECT_EQ(QFileInfo(existing).lastModified(), old);
 }
@@ -102,15 +102,15 @@ TEST(StoreCopy, SameNameOtherContentTakesTheFirstFreeNumber)
     const QString second = box.write("card1/IMG_0001.jpg", "second visit");
     const QString third = box.write("card2/IMG_0001.jpg", "third visit");
 
-    const CopyOutcome a = copyIntoFolder(second, folder, "IMG_0001.jpg");
-    EXPECT_EQ(a.result, CopyResult::Copied);
-    EXPECT_EQ(a.target, folder + "/IMG_0001_2.jpg");
-    const CopyOutcome b = copyIntoFolder(third, folder, "IMG_0001.jpg");
-    EXPECT_EQ(b.target, folder + "/IMG_0001_3.jpg");
+    const Outcome a = copyIntoFolder(second, folder, "IMG_0001.jpg");
+    EXPECT_EQ(a.status, Status::Done);
+    EXPECT_EQ(a.detail, folder + "/IMG_0001_2.jpg");
+    const Outcome b = copyIntoFolder(third, folder, "IMG_0001.jpg");
+    EXPECT_EQ(b.detail, folder + "/IMG_0001_3.jpg");
     // dropping the second again finds it under its number
-    const CopyOutcome again = copyIntoFolder(second, folder, "IMG_0001.jpg");
-    EXPECT_EQ(again.result, CopyResult::AlreadyThere);
-    EXPECT_EQ(again.target, folder + "/IMG_0001_2.jpg");
+    const Outcome again = copyIntoFolder(second, folder, "IMG_0001.jpg");
+    EXPECT_EQ(again.status, Status::Unchanged);
+    EXPECT_EQ(again.detail, folder + "/IMG_0001_2.jpg");
 
     EXPECT_EQ(contents(folder + "/IMG_0001.jpg"), "first visit");
     EXPECT_EQ(contents(folder + "/IMG_0001_2.jpg"), "second visit");
@@ -127,9 +127,9 @@ TEST(StoreCopy, NumberedNamesAreTakenIgnoringCase)
     box.mkdir("store/a_3.jpg"); // a folder of that name blocks it too
     const QString source = box.write("card/a.jpg", "four");
 
-    const CopyOutcome out = copyIntoFolder(source, folder, "a.jpg");
-    EXPECT_EQ(out.result, CopyResult::Copied);
-    EXPECT_EQ(out.target, folder + "/a_4.jpg");
+    const Outcome out = copyIntoFolder(source, folder, "a.jpg");
+    EXPECT_EQ(out.status, Status::Done);
+    EXPECT_EQ(out.detail, folder + "/a_4.jpg");
 }
 
 TEST(StoreCopy, ReadOnlyFileOfTheSameNameIsLeftAlone)
@@ -139,8 +139,8 @@ TEST(StoreCopy, ReadOnlyFileOfTheSameNameIsLeftAlone)
     ASSERT_TRUE(QFile::setPermissions(existing, QFileDevice::ReadOwner));
     const QString source = box.write("card/x.jpg", "new");
 
-    const CopyOutcome out = copyIntoFolder(source, box.file("store"), "x.jpg");
-    EXPECT_EQ(out.target, box.file("store/x_2.jpg"));
+    const Outcome out = copyIntoFolder(source, box.file("store"), "x.jpg");
+    EXPECT_EQ(out.detail, box.file("store/x_2.jpg"));
     EXPECT_EQ(contents(existing), "old");
 }
 
@@ -154,13 +154,13 @@ TEST(StoreCopy, BadSourcesAndFoldersAreReportedAndLeaveNothing)
     const QString good = box.write("card/good.jpg", "x");
     box.write("blocker", "a file where a folder should be");
 
-    EXPECT_EQ(copyIntoFolder(box.file("card/gone.jpg"), folder, "gone.jpg").result, CopyResult::SourceMissing);
-    EXPECT_EQ(copyIntoFolder(box.mkdir("card/sub"), folder, "sub").result, CopyResult::SourceIsFolder);
+    EXPECT_EQ(copyIntoFolder(box.file("card/gone.jpg"), folder, "gone.jpg").status, Status::Missing);
+    EXPECT_EQ(copyIntoFolder(box.mkdir("card/sub"), folder, "sub").status, Status::IsFolder);
     // a pipe is not waited on
-    EXPECT_EQ(copyIntoFolder(fifo, folder, "pipe.jpg").result, CopyResult::SourceUnreadable);
-    EXPECT_EQ(copyIntoFolder(good, box.file("nothere"), "good.jpg").result, CopyResult::FolderMissing);
-    EXPECT_EQ(copyIntoFolder(good, box.file("blocker"), "good.jpg").result, CopyResult::FolderMissing);
-    EXPECT_EQ(copyIntoFolder(good, QString(), "good.jpg").result, CopyResult::FolderMissing);
+    EXPECT_EQ(copyIntoFolder(fifo, folder, "pipe.jpg").status, Status::Unreadable);
+    EXPECT_EQ(copyIntoFolder(good, box.file("nothere"), "good.jpg").status, Status::FolderMissing);
+    EXPECT_EQ(copyIntoFolder(good, box.file("blocker"), "good.jpg").status, Status::FolderMissing);
+    EXPECT_EQ(copyIntoFolder(good, QString(), "good.jpg").status, Status::FolderMissing);
     EXPECT_TRUE(entries(folder).isEmpty());
 }
 
@@ -178,13 +178,13 @@ TEST(StoreCopy, FailedWriteLeavesNoFile)
     struct rlimit small = saved;
     small.rlim_cur = 4096;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const CopyOutcome out = copyIntoFolder(source, folder, "big.jpg");
+    const Outcome out = copyIntoFolder(source, folder, "big.jpg");
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, previousHandler);
 
-    EXPECT_EQ(out.result, CopyResult::WriteFailed);
+    EXPECT_EQ(out.status, Status::WriteFailed);
     EXPECT_NE(out.error, 0);
-    EXPECT_TRUE(out.target.isEmpty());
+    EXPECT_TRUE(out.detail.isEmpty());
     EXPECT_TRUE(entries(folder).isEmpty());
 }
 

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "import/ImportController.h"
 #include "import/ThumbnailRebuild.h"
 #include "support/TestSupport.h"
 
@@ -76,7 +77,7 @@ TEST(ThumbnailRebuild, ReadOnlyThumbnailStopsItWithTheMessageAndNoListing)
     EXPECT_EQ(entries(patient + "/face"), QStringList({"fsn.cmp"}));
 }
 
-TEST(ThumbnailRebuild, FailureTextComesBackFromTheDeletion)
+TEST(ThumbnailRebuild, TheDeletionNamesTheFileAndItsError)
 {
     test::Sandbox box;
     const QString patient = box.mkdir("p");
@@ -84,13 +85,15 @@ TEST(ThumbnailRebuild, FailureTextComesBackFromTheDeletion)
     box.write("p/asn.cmp", "x");
     ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner));
 
-    const std::optional<QString> failure = deleteThumbnails(patient);
-    ASSERT_TRUE(failure);
-    EXPECT_TRUE(failure->startsWith("VB ｴﾗｰ: '13' - "));
+    const Outcome failure = deleteThumbnails(patient);
+    ASSERT_FALSE(failure);
+    EXPECT_EQ(failure.status, Status::ReadOnly);
+    EXPECT_EQ(failure.error, 13);
+    EXPECT_EQ(failure.detail, locked);
     EXPECT_FALSE(QFileInfo::exists(patient + "/asn.cmp"));
     EXPECT_TRUE(QFileInfo::exists(locked));
-    EXPECT_FALSE(deleteThumbnails(box.file("nothere")));
-    EXPECT_FALSE(deleteThumbnails(QString()));
+    EXPECT_TRUE(deleteThumbnails(box.file("nothere")));
+    EXPECT_TRUE(deleteThumbnails(QString()));
 }
 
 } // namespace

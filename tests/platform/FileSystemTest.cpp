@@ -12,7 +12,7 @@ TEST(FileSystem, AtomicWriteReplacesAndRefusesReadOnly)
 {
     test::Sandbox box;
     const QString path = box.write("a.txt", "old");
-    ASSERT_TRUE(writeFileAtomically(path, "new contents").ok);
+    ASSERT_TRUE(writeFileAtomically(path, "new contents").ok());
     QByteArray read;
     ASSERT_TRUE(readWholeFile(path, read, 1024));
     EXPECT_EQ(read, "new contents");
@@ -20,8 +20,8 @@ TEST(FileSystem, AtomicWriteReplacesAndRefusesReadOnly)
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
     EXPECT_TRUE(isReadOnlyFile(path));
     const auto outcome = writeFileAtomically(path, "overwritten");
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_FALSE(outcome.error.isEmpty());
+    EXPECT_FALSE(outcome.ok());
+    EXPECT_EQ(outcome.status, Status::ReadOnly);
     ASSERT_TRUE(readWholeFile(path, read, 1024));
     EXPECT_EQ(read, "new contents");
 }
@@ -37,7 +37,7 @@ TEST(FileSystem, AtomicWriteIntoUnwritableFolderFailsAndKeepsOriginal)
     QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (rootCanWrite)
         GTEST_SKIP() << "running with privileges that ignore folder permissions";
-    EXPECT_FALSE(outcome.ok);
+    EXPECT_FALSE(outcome.ok());
     QByteArray read;
     ASSERT_TRUE(readWholeFile(path, read, 1024));
     EXPECT_EQ(read, "original");
@@ -48,10 +48,10 @@ TEST(FileSystem, ReadWholeFileRefusesOversizedFiles)
     test::Sandbox box;
     const QString path = box.write("big.bin", QByteArray(2048, 'x'));
     QByteArray read;
-    QString error;
-    EXPECT_FALSE(readWholeFile(path, read, 1024, &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(readWholeFile(box.file("missing"), read, 1024));
+    const Outcome tooLarge = readWholeFile(path, read, 1024);
+    EXPECT_FALSE(tooLarge);
+    EXPECT_EQ(tooLarge.status, Status::Refused);
+    EXPECT_EQ(readWholeFile(box.file("missing"), read, 1024).status, Status::Missing);
 }
 
 TEST(FileSystem, CaseInsensitiveResolutionPrefersExactName)

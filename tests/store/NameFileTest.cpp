@@ -169,7 +169,7 @@ TEST_P(NameFileRoundTrip, WrittenNameReadsBackUnchanged)
     test::Sandbox box;
     const QString path = box.file("krname.txt");
     const QString name = QString::fromUtf8(GetParam());
-    ASSERT_TRUE(writePatientName(path, name).ok);
+    ASSERT_TRUE(writePatientName(path, name).ok());
     EXPECT_EQ(readPatientName(path), name);
 }
 
@@ -191,7 +191,7 @@ TEST(NameFile, WriteGivesCp932WithCrLf)
     test::Sandbox box;
     const QString path = box.file("krname.txt");
     box.write("krname.txt", "old name, longer than the new one\r\n");
-    ASSERT_TRUE(writePatientName(path, yamada()).ok);
+    ASSERT_TRUE(writePatientName(path, yamada()).ok());
     EXPECT_EQ(readBytes(path), kYamadaCp932 + "\r\n");
 }
 
@@ -199,7 +199,7 @@ TEST(NameFile, WriteGoesIntoTheExistingFileWhateverItsCase)
 {
     test::Sandbox box;
     box.write("p/KRNAME.TXT", "old\r\n");
-    ASSERT_TRUE(writePatientName(box.file("p/krname.txt"), yamada()).ok);
+    ASSERT_TRUE(writePatientName(box.file("p/krname.txt"), yamada()).ok());
     EXPECT_EQ(QDir(box.file("p")).entryList(QDir::Files), QStringList{"KRNAME.TXT"});
     EXPECT_EQ(readBytes(box.file("p/KRNAME.TXT")), kYamadaCp932 + "\r\n");
 }
@@ -209,9 +209,9 @@ TEST(NameFile, ReadOnlyFileIsNotWritten)
     test::Sandbox box;
     const QString path = box.write("krname.txt", kYamadaCp932 + "\r\n");
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-    const WriteOutcome outcome = writePatientName(path, QStringLiteral("New Name"));
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_FALSE(outcome.error.isEmpty());
+    const Outcome outcome = writePatientName(path, QStringLiteral("New Name"));
+    EXPECT_FALSE(outcome.ok());
+    EXPECT_EQ(outcome.status, Status::ReadOnly);
     EXPECT_EQ(readBytes(path), kYamadaCp932 + "\r\n");
     EXPECT_EQ(QFileInfo(path).permissions() & QFileDevice::WriteOwner, 0);
 }
@@ -219,17 +219,17 @@ TEST(NameFile, ReadOnlyFileIsNotWritten)
 TEST(NameFile, EmptyNameWritesNothing)
 {
     test::Sandbox box;
-    EXPECT_FALSE(writePatientName(box.file("krname.txt"), QString()).ok);
+    EXPECT_FALSE(writePatientName(box.file("krname.txt"), QString()).ok());
     EXPECT_FALSE(QFileInfo::exists(box.file("krname.txt")));
     const QString path = box.write("p/krname.txt", kYamadaCp932 + "\r\n");
-    EXPECT_FALSE(writePatientName(path, QString()).ok);
+    EXPECT_FALSE(writePatientName(path, QString()).ok());
     EXPECT_EQ(readBytes(path), kYamadaCp932 + "\r\n");
 }
 
 TEST(NameFile, WriteIntoMissingFolderFails)
 {
     test::Sandbox box;
-    EXPECT_FALSE(writePatientName(box.file("nothere/krname.txt"), yamada()).ok);
+    EXPECT_FALSE(writePatientName(box.file("nothere/krname.txt"), yamada()).ok());
     EXPECT_FALSE(QFileInfo::exists(box.file("nothere")));
 }
 

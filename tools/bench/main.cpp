@@ -15,11 +15,13 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 
+#include "ViewBench.h"
 #include "app/AppSettings.h"
 #include "browse/PanelFill.h"
 #include "browse/VisitListing.h"
 #include "imaging/ImagingControl.h"
 #include "platform/Twips.h"
+#include "PrintBench.h"
 #include "sampledata/SamplePictures.h"
 #include "store/StoreFiles.h"
 #include "store/StorePaths.h"
@@ -46,6 +48,8 @@ const char kHelp[] =
     "  fill_first          one visit of 7 intraoral and 5 facial pictures (6000 x 4000,\n"
     "                      quality 90) without thumbnails: thumbnails made and written\n"
     "                      (they are deleted before each run)\n"
+    "  fill_first_visible  the same, timed until the first thumbnail is in its control\n"
+    "  fill_first_visible_floor  one of those pictures decoded alone at thumbnail scale\n"
     "  fill_cached         the same visit again: every thumbnail is found\n"
     "  list_filedate_1200  the listing scan of a folder of 1200 pictures, dated by file date\n"
     "  list_exif_1200      the same, dated by Exif date\n"
@@ -54,6 +58,12 @@ const char kHelp[] =
     "                      leading metadata, so picture size hardly matters)\n"
     "  view_fit            one 24 MP picture loaded whole and fitted to an 8000-twip-wide\n"
     "                      view at 96 dpi (533 pixels), as the viewer loads it\n"
+    "  print_sheet         the normal print sheet of the 7 + 5 pictures rendered to a PDF\n"
+    "                      at 600 dpi (no dialog); print_sheet_floor: the same files decoded\n"
+    "                      by libjpeg-turbo at the sheet's scale on all cores; then the ratio\n"
+    "  view_open           the same picture opened as the view window opens it, until the\n"
+    "                      fitted bitmap is ready; view_open_floor is libjpeg-turbo alone\n"
+    "                      decoding it at the scale that view needs; also the memory kept\n"
     "  fill_first_naive    with --naive: fill_first decoding every picture whole on one thread\n"
     "\n"
     "Options:\n"
@@ -144,7 +154,7 @@ void fillVisit(const BenchData &d, std::vector<ImagingControl> &controls)
     const QString date = QStringLiteral("2009/03/15");
     std::vector<QDateTime> dates(size_t(d.oral.size()), visitTime(0));
     const QStringList oral = visitPictures(d.oral, dates, int(d.oral.size()), date);
-    const PanelSetup oralSetup = oralPanelSetup(settings);
+    const PanelSetup oralSetup = panelSetup(PanelKind::Oral, settings.Jyunban, settings.PictSyori);
     MadeThumbnails made;
     const auto oralPictures = preparePanel(oral, oralSetup, &made);
     for (const PanelPicture &p : oralPictures)
@@ -153,11 +163,39 @@ void fillVisit(const BenchData &d, std::vector<ImagingControl> &controls)
 
     DatedPictures faceDates(listPictures(faceFolderForReading(d.patient)), settings.FileHizuke);
     const QStringList face = faceVisitPictures(faceDates, date);
-    const PanelSetup faceSetup = facePanelSetup(settings);
+    const PanelSetup faceSetup = panelSetup(PanelKind::Face, settings.FaceJyunban, settings.FacePictSyori);
     const auto facePictures = preparePanel(face, faceSetup, &made);
     for (const PanelPicture &p : facePictures)
         controls[size_t(7 + p.placement.position)].setImage(p.image);
     saveMissingThumbnails(facePictures, faceSetup, &made);
+}
+
+// The time until the intraoral panel's first picture is in its control, on a
+// visit without thumbnails, as the window shows it; the rest of the fill follows
+// untimed. And, as its floor, one of those pictures decoded alone at that scale.
+std::vector<double> timeFirstVisible(int runs, const BenchData &d, std::vector<ImagingControl> &controls)
+{
+    const AppSettings settings;
+    const PanelSetup setup = panelSetup(PanelKind::Oral, settings.Jyunban, settings.PictSyori);
+    std::vector<double> ms;
+    for (int r = 0; r < runs; ++r) {
+        deleteThumbnails(d);
+        QElapsedTimer timer;
+        timer.start();
+        MadeThumbnails made;
+        PanelPreparation preparation(d.oral, setup, &made);
+        const PanelPicture first = preparation.take(0);
+        controls[size_t(first.placement.position)].setImage(first.image);
+        ms.push_back(timer.nsecsElapsed() / 1e6);
+        saveMissingThumbnails(preparation.takeAll(), setup, &made);
+    }
+    return ms;
+}
+
+void decodeOneForThumbnail(const QString &picture)
+{
+    ImagingControl c;
+    c.opLoadFile(picture, 0, 0, -1, QSize(kThumbnailWidth, 0));
 }
 
 // What a fill costs without reduced-scale decoding and without threads.
@@ -181,13 +219,14 @@ double median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
-void report(const char *task, const std::vector<double> &ms, const char *note = nullptr)
+double report(const char *task, const std::vector<double> &ms, const char *note = nullptr)
 {
     std::printf("{\"task\": \"%s\", \"median_ms\": %.1f, \"runs\": %d", task, median(ms), int(ms.size()));
     if (note)
         std::printf(", \"note\": \"%s\"", note);
     std::printf("}\n");
     std::fflush(stdout);
+    return median(ms);
 }
 
 std::vector<double> time(int runs, const std::function<void()> &before, const std::function<void()> &work)
@@ -258,6 +297,10 @@ int main(int argc, char **argv)
     std::vector<ImagingControl> controls(12);
     report("fill_first", time(
                              runs, [&] { deleteThumbnails(d); }, [&] { fillVisit(d, controls); }));
+    report("fill_first_visible", timeFirstVisible(runs, d, controls),
+           "until the first intraoral thumbnail is in its control");
+    report("fill_first_visible_floor", time(runs, nullptr, [&] { decodeOneForThumbnail(d.oral.first()); }),
+           "one of those pictures decoded alone at thumbnail scale");
     report("fill_cached", time(runs, nullptr, [&] { fillVisit(d, controls); }));
     const char *listNote = "1200 pictures of 640x480 with camera Exif";
     report("list_filedate_1200",
@@ -285,6 +328,10 @@ int main(int argc, char **argv)
                                       0);
                 }),
            "6000x4000 loaded whole, resized to 533 wide");
+    bench::benchPrintSheet(
+        d.oral, d.face, runs, [](int n, auto &before, auto &work) { return time(n, before, work); },
+        [](const char *task, auto &ms, const char *note) { return report(task, ms, note); });
+    benchViewOpen(d.oral.first(), runs);
     if (parser.isSet(naive))
         report("fill_first_naive",
                time(

@@ -99,7 +99,7 @@ int main(int argc, char **argv)
                 return 1;
             }
         }
-        if (!writePatientName(nameFilePath(folder), p.name).ok) {
+        if (!writePatientName(nameFilePath(folder), p.name).ok()) {
             std::fprintf(stderr, "could not write the name file in %s\n", qPrintable(folder));
             return 1;
         }

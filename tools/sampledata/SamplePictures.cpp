@@ -22,54 +22,6 @@ quint32 nextRandom(quint32 &state)
     return state;
 }
 
-void put16(QByteArray &b, int v)
-{
-    b.append(char((v >> 8) & 0xFF));
-    b.append(char(v & 0xFF));
-}
-
-void put32(QByteArray &b, quint32 v)
-{
-    put16(b, int(v >> 16));
-    put16(b, int(v & 0xFFFF));
-}
-
-struct Entry {
-    int tag;
-    int type; // 2 ASCII, 4 LONG
-    QByteArray ascii;
-    quint32 value = 0;
-};
-
-// Lays out one IFD at offset; out-of-line values follow it.
-QByteArray layoutIfd(std::vector<Entry> entries, quint32 offset)
-{
-    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) { return a.tag < b.tag; });
-    QByteArray ifd, data;
-    const quint32 dataStart = offset + 2 + quint32(entries.size()) * 12 + 4;
-    put16(ifd, int(entries.size()));
-    for (const Entry &e : entries) {
-        put16(ifd, e.tag);
-        put16(ifd, e.type);
-        if (e.type == 2) {
-            put32(ifd, quint32(e.ascii.size()));
-            if (e.ascii.size() <= 4) {
-                ifd.append(e.ascii.leftJustified(4, '\0'));
-            } else {
-                put32(ifd, dataStart + quint32(data.size()));
-                data.append(e.ascii);
-                if (data.size() % 2)
-                    data.append('\0');
-            }
-        } else {
-            put32(ifd, 1);
-            put32(ifd, e.value);
-        }
-    }
-    put32(ifd, 0);
-    return ifd + data;
-}
-
 QByteArray asciiValue(const QString &text)
 {
     QByteArray v = text.toLatin1();
@@ -148,28 +100,138 @@ QByteArray encodeCameraJpeg(const QImage &image, const QDateTime &taken, int qua
                                          {{0x9003, stamp}, {0x9004, stamp}}));
 }
 
+TiffWriter::TiffWriter(bool littleEndian) : le_(littleEndian)
+{
+    tiff_ = littleEndian ? QByteArray("II*\0", 4) : QByteArray("MM\0*", 4);
+    tiff_ += u32(8);
+}
+
+QByteArray TiffWriter::u16(quint32 value) const
+{
+    QByteArray out(2, '\0');
+    out[le_ ? 0 : 1] = char(value & 0xFF);
+    out[le_ ? 1 : 0] = char((value >> 8) & 0xFF);
+    return out;
+}
+
+QByteArray TiffWriter::u32(quint32 value) const
+{
+    return le_ ? u16(value & 0xFFFF) + u16(value >> 16) : u16(value >> 16) + u16(value & 0xFFFF);
+}
+
+TiffWriter::Field TiffWriter::ascii(int tag, const QString &text) const
+{
+    const QByteArray value = asciiValue(text);
+    return {tag, 2, quint32(value.size()), value};
+}
+
+TiffWriter::Field TiffWriter::shorts(int tag, const std::vector<quint16> &values) const
+{
+    QByteArray value;
+    for (quint16 v : values)
+        value += u16(v);
+    return {tag, 3, quint32(values.size()), value};
+}
+
+TiffWriter::Field TiffWriter::longs(int tag, const std::vector<quint32> &values) const
+{
+    QByteArray value;
+    for (quint32 v : values)
+        value += u32(v);
+    return {tag, 4, quint32(values.size()), value};
+}
+
+TiffWriter::Field TiffWriter::rational(int tag, quint32 numerator, quint32 denominator) const
+{
+    return {tag, 5, 1, u32(numerator) + u32(denominator)};
+}
+
+TiffWriter::Field TiffWriter::bytes(int tag, int type, const QByteArray &value)
+{
+    return {tag, type, quint32(value.size()), value};
+}
+
+QByteArray TiffWriter::ifdAt(std::vector<Field> fields, quint32 at, Placed *placed) const
+{
+    std::stable_sort(fields.begin(), fields.end(),
+                     [](const Field &a, const Field &b) { return a.tag < b.tag; });
+    Placed where;
+    where.offset = at;
+    QByteArray ifd = u16(quint32(fields.size()));
+    QByteArray values;
+    const quint32 valuesAt = at + 2 + quint32(fields.size()) * 12 + 4;
+    for (const Field &f : fields) {
+        ifd += u16(quint32(f.tag)) + u16(quint32(f.type)) + u32(f.count);
+        if (f.value.size() <= 4) {
+            where.valueAt[f.tag] = at + quint32(ifd.size());
+            ifd += f.value.leftJustified(4, '\0');
+        } else {
+            where.valueAt[f.tag] = valuesAt + quint32(values.size());
+            ifd += u32(valuesAt + quint32(values.size()));
+            values += f.value;
+            if (values.size() % 2)
+                values += '\0';
+        }
+    }
+    where.nextAt = at + quint32(ifd.size());
+    ifd += u32(0);
+    if (placed)
+        *placed = where;
+    return ifd + values;
+}
+
+TiffWriter::Placed TiffWriter::appendIfd(std::vector<Field> fields)
+{
+    if (tiff_.size() % 2)
+        tiff_ += '\0';
+    Placed placed;
+    tiff_ += ifdAt(std::move(fields), quint32(tiff_.size()), &placed);
+    return placed;
+}
+
+quint32 TiffWriter::append(const QByteArray &data)
+{
+    if (tiff_.size() % 2)
+        tiff_ += '\0';
+    const quint32 at = quint32(tiff_.size());
+    tiff_ += data;
+    return at;
+}
+
+void TiffWriter::setLong(quint32 at, quint32 value)
+{
+    overwrite(at, u32(value));
+}
+
+void TiffWriter::overwrite(quint32 at, const QByteArray &data)
+{
+    tiff_.replace(qsizetype(at), data.size(), data);
+}
+
+QByteArray exifApp1(const QByteArray &tiff)
+{
+    const int length = 2 + 6 + int(tiff.size());
+    QByteArray app1("\xFF\xE1", 2);
+    app1.append(char((length >> 8) & 0xFF)).append(char(length & 0xFF));
+    return app1.append(QByteArray("Exif\0\0", 6)).append(tiff);
+}
+
 QByteArray exifSegment(const std::vector<ExifTag> &ifd0Tags, const std::vector<ExifTag> &exifTags)
 {
-    std::vector<Entry> ifd0;
+    TiffWriter tiff(false);
+    std::vector<TiffWriter::Field> ifd0;
     for (const ExifTag &t : ifd0Tags)
-        ifd0.push_back({t.tag, 2, asciiValue(t.text), 0});
-    QByteArray tiff("MM\0\x2A\0\0\0\x08", 8);
-    if (exifTags.empty()) {
-        tiff += layoutIfd(ifd0, 8);
-    } else {
-        // IFD0 at 8, then the Exif sub-IFD right after IFD0 and its data.
-        ifd0.push_back({0x8769, 4, {}, 0});
-        const quint32 exifOffset = 8 + quint32(layoutIfd(ifd0, 8).size());
-        ifd0.back().value = exifOffset;
-        std::vector<Entry> exif;
+        ifd0.push_back(tiff.ascii(t.tag, t.text));
+    if (!exifTags.empty())
+        ifd0.push_back(tiff.longs(0x8769, {0}));
+    const TiffWriter::Placed placed = tiff.appendIfd(ifd0);
+    if (!exifTags.empty()) {
+        std::vector<TiffWriter::Field> exif;
         for (const ExifTag &t : exifTags)
-            exif.push_back({t.tag, 2, asciiValue(t.text), 0});
-        tiff += layoutIfd(ifd0, 8) + layoutIfd(exif, exifOffset);
+            exif.push_back(tiff.ascii(t.tag, t.text));
+        tiff.setLong(placed.valueAt.at(0x8769), tiff.appendIfd(exif).offset);
     }
-    QByteArray app1("\xFF\xE1", 2);
-    put16(app1, 2 + 6 + int(tiff.size()));
-    app1.append(QByteArray("Exif\0\0", 6)).append(tiff);
-    return app1;
+    return exifApp1(tiff.data());
 }
 
 QByteArray withSegment(const QByteArray &jpeg, const QByteArray &segment)

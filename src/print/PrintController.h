@@ -1,0 +1,83 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QPointer>
+#include <QString>
+
+#include "app/AppSettings.h"
+#include "app/SharedState.h"
+#include "platform/Outcome.h"
+#include "print/SheetPrint.h"
+
+class QLineEdit;
+class QPrinter;
+class QWidget;
+
+namespace tolvarine {
+
+class frmPrint;
+
+// What printing reads from the main window.
+struct PrintContext {
+    QWidget *owner = nullptr;
+    QLineEdit *txtKrNo = nullptr; // the main window's number box, as typed
+    const AppSettings &settings;
+    const ShellState &shell;
+    const BrowseState &browse;
+    PrintRequest &request;
+    std::function<QString()> programFolder; // where "PrintQHigh.txt" is looked for
+};
+
+// The print menu entry, the print dialog and the two print routines of the main
+// window, which forwards its own operations of these names here.
+class PrintController {
+  public:
+    explicit PrintController(PrintContext context);
+    ~PrintController();
+    PrintController(const PrintController &) = delete;
+    PrintController &operator=(const PrintController &) = delete;
+
+    void mnuFilePrint_Click();
+    void subPrintNormal();
+    void subPrintLarge();
+
+    // Shows the sheet a request would print, from where it can also be printed.
+    void previewSheet(const PrintRequest &request);
+
+    // The system print dialog; false when the user cancelled it.
+    using PrinterChooser = std::function<bool(QPrinter &printer, QWidget *parent)>;
+    // Runs the print dialog (modally unless replaced).
+    using DialogRunner = std::function<void(frmPrint &dialog)>;
+    // Shows a preview that calls paint for every rendering of the sheet.
+    using PreviewShower =
+        std::function<void(QPrinter &printer, QWidget *parent, const std::function<void(QPrinter *)> &paint)>;
+    // Tests replace these so that no system window ever opens.
+    void setPrinterChooser(PrinterChooser chooser) { chooser_ = std::move(chooser); }
+    void setDialogRunner(DialogRunner runner) { runner_ = std::move(runner); }
+    void setPreviewShower(PreviewShower shower) { previewer_ = std::move(shower); }
+
+  private:
+    void printRequested(SheetKind kind);
+    SheetSource sheetSource(SheetKind kind, const PrintRequest &request) const;
+    // The printer of the whole run, so that the printer dialog offers the last choice again.
+    QPrinter &printer();
+    void setQuality(QPrinter &printer) const;
+    // Prints with the hourglass up; a failure is shown once the pointer is back.
+    void printWithPointer(QPrinter &printer, const SheetSource &source) const;
+    QWidget *dialogParent() const;
+
+    PrintContext c_;
+    PrinterChooser chooser_;
+    DialogRunner runner_;
+    PreviewShower previewer_;
+    QPointer<frmPrint> dialog_;
+    std::unique_ptr<QPrinter> printer_;
+    int highestDpi_ = 0;
+};
+
+// The print error box's text: "ｴﾗｰ: '" number "' - " description ".".
+QString printErrorText(const Outcome &outcome);
+
+} // namespace tolvarine

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+#include "app/SharedState.h"
+
+namespace tolvarine {
+
+// The date in the Japanese era calendar, as the print dialog offers it:
+// era name, year of the era, month and day without leading zeros
+// (2009-03-05 gives 平成21年3月5日). A date before the first era of the table,
+// or an invalid one, gives the empty text.
+QString eraDateText(const QDate &date);
+
+// The request the print dialog's OK hands to the print routines: an empty number
+// or name stays empty instead of printing a lone "No." or " 様"; the date and
+// comment go as typed.
+PrintRequest makePrintRequest(const QString &number, const QString &name, const QString &date,
+                              const QString &comment, bool large);
+
+} // namespace tolvarine

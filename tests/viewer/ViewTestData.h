@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDateTime>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include "support/TestSupport.h"
+
+namespace tolvarine::test {
+
+// Writes a quadrant picture (red, green, blue, white from the top left) as a JPEG
+// dated by its last-modified time; returns its path.
+QString writeQuadrantPicture(const Sandbox &box, const QString &relative, const QDateTime &modified,
+                             QSize size = QSize(1200, 800));
+
+// The colours of a bitmap's four corners, top left, top right, bottom left,
+// bottom right, each as r, g, b, w, or ? for none of them.
+QString cornerColours(const QImage &image);
+
+} // namespace tolvarine::test

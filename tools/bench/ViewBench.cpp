@@ -1,0 +1,179 @@
+// view_open: a camera picture opened in a view as the view window opens it,
+// against what libjpeg-turbo alone needs to decode the same file at the scale
+// that view needs. Also the memory one open view keeps.
+#include "ViewBench.h"
+
+#include <malloc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <fstream>
+#include <vector>
+
+#include <QElapsedTimer>
+#include <QFile>
+
+// jpeglib.h wants FILE and size_t declared first.
+#include <jpeglib.h>
+
+#include "app/AppSettings.h"
+#include "platform/Twips.h"
+#include "store/CaptureDate.h"
+#include "viewer/ViewPicture.h"
+
+namespace tolvarine {
+
+namespace {
+
+constexpr int kViewTwips = 8000, kViewDpi = 96;
+
+struct JpegFailure {
+    jpeg_error_mgr manager;
+    std::jmp_buf back;
+};
+
+void jumpBack(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<JpegFailure *>(info->err)->back, 1);
+}
+
+// The floor: the file read and decoded by libjpeg-turbo at the smallest M/8 scale
+// that still covers the fitted size, into 32-bit pixels as the view keeps them.
+bool decodeFloor(const QString &path, QSize fitted, QSize *decoded)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    jpeg_decompress_struct info{};
+    JpegFailure failure{};
+    info.err = jpeg_std_error(&failure.manager);
+    failure.manager.error_exit = jumpBack;
+    std::vector<unsigned char> pixels;
+    if (setjmp(failure.back)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(bytes.constData()), bytes.size());
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_EXT_BGRX;
+    info.scale_denom = 8;
+    for (info.scale_num = 1; info.scale_num < 8; ++info.scale_num) {
+        jpeg_calc_output_dimensions(&info);
+        if (int(info.output_width) >= fitted.width() && int(info.output_height) >= fitted.height())
+            break;
+    }
+    jpeg_start_decompress(&info);
+    const size_t stride = size_t(info.output_width) * 4;
+    pixels.resize(stride * info.output_height);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = pixels.data() + stride * info.output_scanline;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    *decoded = QSize(int(info.output_width), int(info.output_height));
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+double residentMegabytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// The high-water mark of resident memory, after resetting it where the kernel allows.
+double peakMegabytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word) {
+        if (word == "VmHWM:") {
+            double kilobytes = 0;
+            status >> kilobytes;
+            return kilobytes / 1024.0;
+        }
+    }
+    return 0;
+}
+
+void resetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+double middle(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+} // namespace
+
+bool benchViewOpen(const QString &picture, int runs)
+{
+    const AppSettings settings;
+    const QSize window = twipsToPixels(viewWindowTwips(kViewTwips, false), kViewDpi);
+    const QSize area(window.width(), window.height() - twipsToPixels(kViewAreaBandTwips, kViewDpi));
+
+    // What the window does from HyoujiOne until the fitted bitmap is ready.
+    QSize fitted;
+    auto open = [&] {
+        ViewPicture view(picture, PanelKind::Oral, 0, settings);
+        const QString caption =
+            viewCaption(settings.PictFolda, picture, readFileDate(picture).value_or(zeroDate()));
+        const bool ok = !caption.isEmpty() && view.fit(area).ok();
+        fitted = view.fittedImage().size();
+        return ok;
+    };
+    QSize floorSize;
+    if (!open() || !decodeFloor(picture, fitted, &floorSize)) {
+        std::fprintf(stderr, "view_open: cannot decode %s\n", qPrintable(picture));
+        return false;
+    }
+
+    std::vector<double> viewMs, floorMs;
+    for (int r = 0; r < runs; ++r) {
+        QElapsedTimer timer;
+        timer.start();
+        open();
+        viewMs.push_back(timer.nsecsElapsed() / 1e6);
+        timer.start();
+        decodeFloor(picture, fitted, &floorSize);
+        floorMs.push_back(timer.nsecsElapsed() / 1e6);
+    }
+
+    // Large blocks straight from the system and back to it, so that the resident
+    // size counts what the view holds, not what earlier tasks left in the heap.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    malloc_trim(0);
+    const double before = residentMegabytes();
+    resetPeak();
+    const double peakBefore = peakMegabytes();
+    ViewPicture kept(picture, PanelKind::Oral, 0, settings);
+    kept.fit(area);
+    const double held = residentMegabytes() - before;
+    const double peak = peakMegabytes() - peakBefore;
+
+    const double view = middle(viewMs), floor = middle(floorMs);
+    std::printf(
+        "{\"task\": \"view_open_floor\", \"median_ms\": %.1f, \"runs\": %d, \"note\": \"libjpeg-turbo "
+        "decode at %dx%d\"}\n",
+        floor, runs, floorSize.width(), floorSize.height());
+    std::printf(
+        "{\"task\": \"view_open\", \"median_ms\": %.1f, \"runs\": %d, \"floor_ms\": %.1f, "
+        "\"ratio\": %.2f, \"rss_kept_mb\": %.1f, \"rss_peak_mb\": %.1f, \"note\": \"fitted %dx%d in a "
+        "%dx%d area\"}\n",
+        view, runs, floor, view / floor, held, peak, fitted.width(), fitted.height(), area.width(),
+        area.height());
+    std::fflush(stdout);
+    return true;
+}
+
+} // namespace tolvarine

@@ -204,9 +204,10 @@ TEST_P(FlagNormalisation, StoredTextFollowsTheCheckBoxState)
     EXPECT_EQ(QString::number(s.RGB), c.contrastKidoRgb);
 }
 
-INSTANTIATE_TEST_SUITE_P(CheckStates, FlagNormalisation,
-                         ::testing::Values(FlagCase{0, "0", "0", "0"}, FlagCase{1, "1", "1", "1"},
-                                           FlagCase{2, "1", "0", "2"}));
+INSTANTIATE_TEST_SUITE_P(
+    CheckStates, FlagNormalisation,
+    ::testing::Values(FlagCase{0, "0", "0", "0"}, FlagCase{1, "1", "1", "1"}, FlagCase{2, "1", "0", "2"}),
+    test::namedBy([](const FlagCase &c) { return QStringLiteral("state%1").arg(c.state); }));
 
 struct ViewSizeCase {
     const char *text;
@@ -238,7 +239,10 @@ INSTANTIATE_TEST_SUITE_P(Texts, ViewSizeText,
                                            ViewSizeCase{"1.2.3", 1}, ViewSizeCase{"+", 0},
                                            ViewSizeCase{"8000ﾂｲｯﾌﾟ", 8000},
                                            // Too large for the field: the previous width stays.
-                                           ViewSizeCase{"99999999999", 7777}, ViewSizeCase{"1e400", 7777}));
+                                           ViewSizeCase{"99999999999", 7777}, ViewSizeCase{"1e400", 7777}),
+                         test::namedBy([](const ViewSizeCase &c) {
+                             return test::labelled(c.text, {{"8000ﾂｲｯﾌﾟ", "8000_halfWidthKana"}});
+                         }));
 
 TEST(WindowPositions, MinimisedWindowWritesNothing)
 {
@@ -283,7 +287,10 @@ INSTANTIATE_TEST_SUITE_P(Values, PositionText,
                                            PositionCase{1234.56f, 0.1f, "1234.56", "0.1"},
                                            PositionCase{-150.0f, 0.0f, "-150", "0"},
                                            PositionCase{16777217.0f, 123456.789f, "16777216", "123456.79"},
-                                           PositionCase{3.0e7f, 1.0e-6f, "30000000", "0.000001"}));
+                                           PositionCase{3.0e7f, 1.0e-6f, "30000000", "0.000001"}),
+                         test::namedBy([](const PositionCase &c) {
+                             return QStringLiteral("left%1_top%2").arg(c.leftText, c.topText);
+                         }));
 
 TEST(WindowPositions, WrittenValuesAreOnDiskAtOnce)
 {
@@ -367,7 +374,11 @@ INSTANTIATE_TEST_SUITE_P(
                       GarbageCase{"OsFontSize", "+1", 1}, GarbageCase{"Contrast", "1.6", 2},
                       GarbageCase{"Kido", "2.5", 2}, GarbageCase{"Kido", "-0.5", 0},
                       GarbageCase{"ContrastTi", "99999999999", 0}, GarbageCase{"BlueTi", "-1000", -1000},
-                      GarbageCase{"BlueTi", "12,5", 0}));
+                      GarbageCase{"BlueTi", "12,5", 0}),
+    test::namedBy([](const GarbageCase &c) {
+        return QStringLiteral("%1_%2").arg(c.key, *c.text ? test::labelled(c.text, {{"１", "fullWidth1"}})
+                                                          : QStringLiteral("empty"));
+    }));
 
 TEST(WindowPositions, GarbageFallsBackToTheDefault)
 {
@@ -407,7 +418,12 @@ INSTANTIATE_TEST_SUITE_P(Paths, FolderPath,
                          ::testing::Values("/home/user/My Pictures", "/data/Smith, John",
                                            "/srv/写真/患者 フォルダ", "/a,b,,c", " /leading/blank",
                                            "/trailing/blank ", "@Variant(x)", "/quo\"te/back\\slash",
-                                           "/semi;colon/#hash=eq", "/全角　空白", "", "a, b"));
+                                           "/semi;colon/#hash=eq", "/全角　空白", "", "a, b"),
+                         test::namedBy([](const char *path) {
+                             return test::labelled(path,
+                                                   {{"/srv/写真/患者 フォルダ", "/srv/kanji/kanji kana"},
+                                                    {"/全角　空白", "/kanji ideographicSpace kanji"}});
+                         }));
 
 TEST(AppSettingsStore, HandEditedValuesAreReadAsText)
 {

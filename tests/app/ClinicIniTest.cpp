@@ -66,7 +66,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ClinicFontSize,
                                            SizeCase{" 14 ", 14}, SizeCase{"12.5", 12}, SizeCase{"13.5", 14},
                                            SizeCase{"10.4", 10}, SizeCase{"-3", 8}, SizeCase{"1e1", 10},
                                            SizeCase{"1e300", 16}, SizeCase{"9pt", 12}, SizeCase{"nan", 12},
-                                           SizeCase{"16", 16}, SizeCase{"8", 8}));
+                                           SizeCase{"16", 16}, SizeCase{"8", 8}),
+                         test::namedBy([](const SizeCase &c) { return c.text; }));
 
 class ClinicIniFile : public ::testing::Test {
 protected:

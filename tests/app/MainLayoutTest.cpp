@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/MainLayout.h"
+#include "support/TestSupport.h"
 
 namespace tolvarine {
 namespace {
@@ -23,7 +24,10 @@ INSTANTIATE_TEST_SUITE_P(Densities, FontDensityText,
                          ::testing::Values(DensityCase{96, "00000060"}, DensityCase{120, "00000078"},
                                            DensityCase{144, "00000090"}, DensityCase{192, "000000C0"},
                                            DensityCase{255, "000000FF"}, DensityCase{4096, "00001000"},
-                                           DensityCase{std::nullopt, "00"}));
+                                           DensityCase{std::nullopt, "00"}),
+                         test::namedBy([](const DensityCase &c) {
+                             return c.dpi ? QStringLiteral("dpi%1").arg(*c.dpi) : QStringLiteral("noScreen");
+                         }));
 
 struct CompactCase {
     const char *text;
@@ -46,8 +50,11 @@ INSTANTIATE_TEST_SUITE_P(
                       CompactCase{"000000C0", -1, true}, CompactCase{"00", 0, false},
                       CompactCase{"00", 1, true}, CompactCase{"", 1, true}, CompactCase{"0", 0, false},
                       // a string value: "96" and "120" are not the hexadecimal texts
-                      CompactCase{"96", 0, false}, CompactCase{"120", 1, true},
-                      CompactCase{"160", 1, false}, CompactCase{"0x78", 0, true}));
+                      CompactCase{"96", 0, false}, CompactCase{"120", 1, true}, CompactCase{"160", 1, false},
+                      CompactCase{"0x78", 0, true}),
+    test::namedBy([](const CompactCase &c) {
+        return QStringLiteral("%1_OsFontSize%2").arg(*c.text ? c.text : "empty").arg(c.osFontSize);
+    }));
 
 class Layouts : public ::testing::TestWithParam<bool> {};
 
@@ -113,7 +120,8 @@ TEST_P(Layouts, TheClinicNameSitsAtAFixedDistanceFromTheRightEdge)
     EXPECT_EQ(l.lblClinicName, QRect(l.window.width() - (compact ? 2300 : 2600), 200, 2250, 492));
 }
 
-INSTANTIATE_TEST_SUITE_P(NormalAndCompact, Layouts, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(NormalAndCompact, Layouts, ::testing::Bool(),
+                         test::namedBy([](bool compact) { return compact ? "compact" : "normal"; }));
 
 TEST(DesignLayout, DiffersFromTheNormalLayoutOnlyWhereTheLoadSetsIt)
 {

@@ -126,7 +126,11 @@ INSTANTIATE_TEST_SUITE_P(
     Densities, MainWindowGeometry,
     ::testing::Values(GeometryCase{96, 0, false}, GeometryCase{96, 1, false}, GeometryCase{120, 0, true},
                       GeometryCase{120, 1, true}, GeometryCase{144, 0, false}, GeometryCase{144, 1, true},
-                      GeometryCase{std::nullopt, 0, false}, GeometryCase{std::nullopt, 1, true}));
+                      GeometryCase{std::nullopt, 0, false}, GeometryCase{std::nullopt, 1, true}),
+    test::namedBy([](const GeometryCase &c) {
+        return (c.density ? QStringLiteral("dpi%1").arg(*c.density) : QStringLiteral("noScreen")) +
+               QStringLiteral("_OsFontSize%1").arg(c.osFontSize);
+    }));
 
 TEST_F(MainWindowTest, TheWindowIsDesignedAsTheProgramsOwn)
 {
@@ -467,7 +471,10 @@ TEST_P(MainWindowDating, ADateChangeIsSeenByBothWaysOfDating)
     EXPECT_TRUE(messages.messages().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(FileHizuke, MainWindowDating, ::testing::Values(0, 1));
+INSTANTIATE_TEST_SUITE_P(FileHizuke, MainWindowDating, ::testing::Values(0, 1),
+                         test::namedBy([](int fileHizuke) {
+                             return fileHizuke ? "byFileDate" : "byExifDate";
+                         }));
 
 TEST_F(MainWindowTest, DateFailuresAreToldInTheirOwnWords)
 {

@@ -14,6 +14,7 @@
 #include "platform/FolderList.h"
 #include "store/NameFile.h"
 #include "store/StorePaths.h"
+#include "support/TestSupport.h"
 #include "viewer/frmView.h"
 
 namespace tolvarine {
@@ -395,7 +396,8 @@ TEST_P(BrowseLimit, AFolderOverTheLimitSaysSoOnceAfterTheLastPicture)
     EXPECT_EQ(shownOral(*w), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Counts, BrowseLimit, ::testing::Values(1200, 1201));
+INSTANTIATE_TEST_SUITE_P(Counts, BrowseLimit, ::testing::Values(1200, 1201),
+                         test::namedBy([](int count) { return QStringLiteral("%1pictures").arg(count); }));
 
 TEST_F(Browse, TheFolderNumberGoesIntoTheNumberBox)
 {

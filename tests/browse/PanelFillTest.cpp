@@ -162,17 +162,17 @@ TEST_F(PanelFill, AThumbnailWithoutItsCodeIsUsedAsItIs)
     EXPECT_EQ(test::bytesOf(thumbnail), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, PanelTurning,
-                         ::testing::Values(TurnCase{PanelKind::Oral, 0, "rgbw", {195, 146}},
-                                           TurnCase{PanelKind::Oral, 1, "wbgr", {195, 146}},
-                                           TurnCase{PanelKind::Oral, 2, "grwb", {195, 146}},
-                                           TurnCase{PanelKind::Oral, 3, "bwrg", {195, 146}},
-                                           TurnCase{PanelKind::Oral, 4, "rgbw", {195, 146}},
-                                           TurnCase{PanelKind::Oral, 9, "rgbw", {195, 146}},
-                                           TurnCase{PanelKind::Face, 1, "wbgr", {195, 146}},
-                                           TurnCase{PanelKind::Face, 4, "brwg", {146, 195}},
-                                           TurnCase{PanelKind::Face, 5, "gwrb", {146, 195}},
-                                           TurnCase{PanelKind::Face, -1, "rgbw", {195, 146}}));
+INSTANTIATE_TEST_SUITE_P(
+    Codes, PanelTurning,
+    ::testing::Values(
+        TurnCase{PanelKind::Oral, 0, "rgbw", {195, 146}}, TurnCase{PanelKind::Oral, 1, "wbgr", {195, 146}},
+        TurnCase{PanelKind::Oral, 2, "grwb", {195, 146}}, TurnCase{PanelKind::Oral, 3, "bwrg", {195, 146}},
+        TurnCase{PanelKind::Oral, 4, "rgbw", {195, 146}}, TurnCase{PanelKind::Oral, 9, "rgbw", {195, 146}},
+        TurnCase{PanelKind::Face, 1, "wbgr", {195, 146}}, TurnCase{PanelKind::Face, 4, "brwg", {146, 195}},
+        TurnCase{PanelKind::Face, 5, "gwrb", {146, 195}}, TurnCase{PanelKind::Face, -1, "rgbw", {195, 146}}),
+    test::namedBy([](const TurnCase &c) {
+        return QStringLiteral("%1%2").arg(c.kind == PanelKind::Oral ? "oral" : "face").arg(c.code);
+    }));
 
 TEST_F(PanelFill, AReducedDecodeGivesTheHeightOfTheWholePicture)
 {

@@ -31,7 +31,10 @@ INSTANTIATE_TEST_SUITE_P(
                       NumericCase{" ", false}, NumericCase{"12a", false}, NumericCase{"a12", false},
                       NumericCase{".", false}, NumericCase{"-", false}, NumericCase{"1e", false},
                       NumericCase{"1.2.3", false}, NumericCase{"1 2", false}, NumericCase{"&H10", false},
-                      NumericCase{"1,000", false}, NumericCase{"１２３", false}, NumericCase{"5-", false}));
+                      NumericCase{"1,000", false}, NumericCase{"１２３", false}, NumericCase{"5-", false}),
+    test::namedBy([](const NumericCase &c) {
+        return test::labelled(c.text, {{"１２３", "fullWidth123"}, {" ", "blank"}});
+    }));
 
 TEST(NumericValue, GivesTheValueOfNumericTextOnly)
 {
@@ -71,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, FolderNumber,
                                            FolderNumberCase{"/p/1.5e3", "1.5e3"},   // reads 1500
                                            FolderNumberCase{"/p/ 1e05", nullptr},   // 100000 is too big
                                            FolderNumberCase{"/p/x/1e9", nullptr},   // "x/1e9"
-                                           FolderNumberCase{"/", nullptr}));
+                                           FolderNumberCase{"/", nullptr}),
+                         test::namedBy([](const FolderNumberCase &c) { return c.folder; }));
 
 class Lookup : public ::testing::Test {
   protected:

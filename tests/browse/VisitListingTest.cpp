@@ -105,9 +105,10 @@ TEST_P(OralLimit, TakesAtMost1201PicturesAndSaysSoAfterTheLast)
     EXPECT_LE(pictures.datedCount(), kOralSlots);
 }
 
-INSTANTIATE_TEST_SUITE_P(Counts, OralLimit,
-                         ::testing::Values(LimitCase{1200, 1200, 0}, LimitCase{1201, 1201, 1},
-                                           LimitCase{1300, 1201, 1}));
+INSTANTIATE_TEST_SUITE_P(
+    Counts, OralLimit,
+    ::testing::Values(LimitCase{1200, 1200, 0}, LimitCase{1201, 1201, 1}, LimitCase{1300, 1201, 1}),
+    test::namedBy([](const LimitCase &c) { return QStringLiteral("%1pictures").arg(c.pictures); }));
 
 TEST(OralScan, ListsEveryVisitDateHoweverMany)
 {

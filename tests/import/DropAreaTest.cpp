@@ -66,7 +66,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TextsCase{true, 1, "口腔", {"ここに口腔画像ファイルを", "ドロップして下さい"}},
                       TextsCase{false, 1, "顔面", {"ここに顔面画像ファイルを", "ドロップして下さい"}},
                       TextsCase{true, 0, "口腔", {}}, TextsCase{false, 0, "顔面", {}},
-                      TextsCase{false, 2, "顔面", {}}));
+                      TextsCase{false, 2, "顔面", {}}),
+    test::namedBy([](const TextsCase &c) {
+        return QStringLiteral("%1_tips%2").arg(c.oral ? "oral" : "face").arg(c.tips);
+    }));
 
 TEST(FileBrowser, StartsTheOpenerOnTheImportFolderWithOneArgument)
 {

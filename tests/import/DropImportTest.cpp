@@ -161,14 +161,17 @@ TEST_P(DropImportRefusal, RefusesBeforeAnythingIsCreatedOrCopied)
     EXPECT_TRUE(recorder.events.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Checks, DropImportRefusal,
-    ::testing::Values(RefusalCase{"12a", true, "患者番号は数値を入力して下さい"},
-                      RefusalCase{"123456", true, "患者番号が不正です"},
-                      RefusalCase{"12", false, "画像フォルダが見つかりません"},
-                      // the checks come in this order
-                      RefusalCase{"1234567a", false, "患者番号は数値を入力して下さい"},
-                      RefusalCase{"123456", false, "患者番号が不正です"}));
+INSTANTIATE_TEST_SUITE_P(Checks, DropImportRefusal,
+                         ::testing::Values(RefusalCase{"12a", true, "患者番号は数値を入力して下さい"},
+                                           RefusalCase{"123456", true, "患者番号が不正です"},
+                                           RefusalCase{"12", false, "画像フォルダが見つかりません"},
+                                           // the checks come in this order
+                                           RefusalCase{"1234567a", false, "患者番号は数値を入力して下さい"},
+                                           RefusalCase{"123456", false, "患者番号が不正です"}),
+                         test::namedBy([](const RefusalCase &c) {
+                             return QStringLiteral("%1_%2").arg(c.krNo, c.pictureFolderExists ? "withFolder"
+                                                                                              : "noFolder");
+                         }));
 
 TEST_F(DropImportTest, EmptyNumberAnsweredNoCopiesNothing)
 {
@@ -381,8 +384,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, ImportName,
                                            NameCase{"/b/ab", "/ab"}, NameCase{"/x", "/x"},
                                            // no name to take
                                            NameCase{"/tmp/dir/", ""}, NameCase{"abc", ""},
-                                           NameCase{"IMG_0001.jpg", ""}, NameCase{"", ""},
-                                           NameCase{"/", ""}));
+                                           NameCase{"IMG_0001.jpg", ""}, NameCase{"", ""}, NameCase{"/", ""}),
+                         test::namedBy([](const NameCase &c) {
+                             return test::labelled(c.path, {{"/card/写真.jpg", "/card/kanji.jpg"}});
+                         }));
 
 TEST(NotImportedMessage, NamesEveryFileUpToALimit)
 {

@@ -48,13 +48,15 @@ TEST_P(NumberedName, PutsTheNumberBeforeTheExtension)
     EXPECT_EQ(numberedName(QString::fromUtf8(c.name), c.number), QString::fromUtf8(c.expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, NumberedName,
-                         ::testing::Values(NumberedCase{"IMG_0001.jpg", 2, "IMG_0001_2.jpg"},
-                                           NumberedCase{"IMG_0001.JPG", 3, "IMG_0001_3.JPG"},
-                                           NumberedCase{"a.b.jpg", 2, "a.b_2.jpg"},
-                                           NumberedCase{"noext", 2, "noext_2"},
-                                           NumberedCase{".hidden", 2, ".hidden_2"},
-                                           NumberedCase{"写真.jpg", 10, "写真_10.jpg"}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NumberedName,
+    ::testing::Values(NumberedCase{"IMG_0001.jpg", 2, "IMG_0001_2.jpg"},
+                      NumberedCase{"IMG_0001.JPG", 3, "IMG_0001_3.JPG"},
+                      NumberedCase{"a.b.jpg", 2, "a.b_2.jpg"}, NumberedCase{"noext", 2, "noext_2"},
+                      NumberedCase{".hidden", 2, ".hidden_2"}, NumberedCase{"写真.jpg", 10, "写真_10.jpg"}),
+    test::namedBy([](const NumberedCase &c) {
+        return QStringLiteral("%1_%2").arg(test::labelled(c.name, {{"写真.jpg", "kanji.jpg"}})).arg(c.number);
+    }));
 
 TEST(StoreCopy, CopiesBytesAndKeepsTheModifiedTime)
 {

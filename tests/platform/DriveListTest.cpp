@@ -27,9 +27,9 @@ INSTANTIATE_TEST_SUITE_P(Paths, RootHolding,
                                            HoldingCase{"/media/usb", "/media/usb"},
                                            HoldingCase{"/media/usb/001/00123", "/media/usb"},
                                            HoldingCase{"/media/usb2/x", "/media/usb2"},
-                                           HoldingCase{"/media/usbx", "/"},
-                                           HoldingCase{"/mnt/a/b/../c", "/"},
-                                           HoldingCase{"/mnt/a/b/", "/mnt/a/b"}, HoldingCase{"", ""}));
+                                           HoldingCase{"/media/usbx", "/"}, HoldingCase{"/mnt/a/b/../c", "/"},
+                                           HoldingCase{"/mnt/a/b/", "/mnt/a/b"}, HoldingCase{"", ""}),
+                         test::namedBy([](const HoldingCase &c) { return c.path; }));
 
 TEST(RootHoldingWithoutRoot, NothingHoldsAPathOutsideEveryRoot)
 {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Twips.h"
+#include "support/TestSupport.h"
 
 using namespace tolvarine;
 
@@ -21,8 +22,11 @@ TEST_P(TwipsConversion, RoundsToNearestPixel)
 INSTANTIATE_TEST_SUITE_P(Densities, TwipsConversion,
                          ::testing::Values(TwipsCase{15, 96, 1}, TwipsCase{14580, 96, 972},
                                            TwipsCase{11240, 96, 749}, TwipsCase{14580, 120, 1215},
-                                           TwipsCase{5295, 96, 353}, TwipsCase{7, 96, 0},
-                                           TwipsCase{8, 96, 1}, TwipsCase{1440, 144, 144}));
+                                           TwipsCase{5295, 96, 353}, TwipsCase{7, 96, 0}, TwipsCase{8, 96, 1},
+                                           TwipsCase{1440, 144, 144}),
+                         test::namedBy([](const TwipsCase &c) {
+                             return QStringLiteral("%1twips_at%2dpi").arg(c.twips).arg(c.dpi);
+                         }));
 
 TEST(Twips, RectConvertsEachEdge)
 {

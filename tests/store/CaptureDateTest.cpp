@@ -59,9 +59,11 @@ INSTANTIATE_TEST_SUITE_P(Texts, ExifTextDate,
                                            ExifTextCase{"2009x05y12", 2009, 5, 12},
                                            ExifTextCase{"0000:00:00 00:00:00", 0, 0, 0},
                                            ExifTextCase{"2009:02:30 00:00:00", 0, 0, 0},
-                                           ExifTextCase{"", 0, 0, 0},
-                                           ExifTextCase{"2009:05", 0, 0, 0},
-                                           ExifTextCase{"    :  :   ", 0, 0, 0}));
+                                           ExifTextCase{"", 0, 0, 0}, ExifTextCase{"2009:05", 0, 0, 0},
+                                           ExifTextCase{"    :  :   ", 0, 0, 0}),
+                         test::namedBy([](const ExifTextCase &c) {
+                             return test::labelled(c.text, {{"    :  :   ", "blanksAndColons"}});
+                         }));
 
 TEST(CaptureDate, ExifDateIsMidnightOfTheTaggedDay)
 {

@@ -52,7 +52,14 @@ INSTANTIATE_TEST_SUITE_P(
                       FieldRow{"\"open, never closed", "open, never closed"}, FieldRow{"\"\",x", ""},
                       FieldRow{",x", ""}, FieldRow{"", ""}, FieldRow{"first\nsecond", "first"},
                       FieldRow{"first\rsecond", "first"}, FieldRow{"\r\nsecond", ""},
-                      FieldRow{"a\"b\"c", "a\"b\"c"}, FieldRow{"　全角　", "　全角　"}));
+                      FieldRow{"a\"b\"c", "a\"b\"c"}, FieldRow{"　全角　", "　全角　"}),
+    test::namedBy([](const FieldRow &r) {
+        return QString::fromUtf8(r.text)
+            .replace(QStringLiteral("山田"), QStringLiteral("Yamada"))
+            .replace(QStringLiteral("太郎"), QStringLiteral("Taro"))
+            .replace(QStringLiteral("全角"), QStringLiteral("kanji"))
+            .replace(QChar(0x3000), QStringLiteral("_ideographicSpace_"));
+    }));
 
 TEST(NameFile, ReadsCp932AndUtf8)
 {
@@ -146,7 +153,14 @@ INSTANTIATE_TEST_SUITE_P(Store, NameFileBytes,
                                            // WAVE DASH comes back from CP932 as FULLWIDTH TILDE
                                            EncodeRow{"〜", kBom + "\xE3\x80\x9C\r\n"},
                                            // ﾂｱ is C2 B1 in CP932, which is valid UTF-8 for "±"
-                                           EncodeRow{"ﾂｱ", kBom + "\xEF\xBE\x82\xEF\xBD\xB1\r\n"}));
+                                           EncodeRow{"ﾂｱ", kBom + "\xEF\xBE\x82\xEF\xBD\xB1\r\n"}),
+                         test::namedBy([](const EncodeRow &r) {
+                             return test::labelled(r.name, {{"山田太郎", "kanji"},
+                                                            {"ﾔﾏﾀﾞ ﾀﾛｳ", "halfWidthKana"},
+                                                            {"😀", "emoji"},
+                                                            {"〜", "waveDash"},
+                                                            {"ﾂｱ", "kanaThatReadsAsUtf8"}});
+                         }));
 
 class NameFileRoundTrip : public ::testing::TestWithParam<const char *> {};
 
@@ -161,7 +175,16 @@ TEST_P(NameFileRoundTrip, WrittenNameReadsBackUnchanged)
 
 INSTANTIATE_TEST_SUITE_P(Store, NameFileRoundTrip,
                          ::testing::Values("山田太郎", "ﾔﾏﾀﾞ ﾀﾛｳ", "Smith, John", "😀花子", "〜", "ﾂｱ", "髙橋",
-                                           "①"));
+                                           "①"),
+                         test::namedBy([](const char *name) {
+                             return test::labelled(name, {{"山田太郎", "kanji"},
+                                                          {"ﾔﾏﾀﾞ ﾀﾛｳ", "halfWidthKana"},
+                                                          {"😀花子", "emojiAndKanji"},
+                                                          {"〜", "waveDash"},
+                                                          {"ﾂｱ", "kanaThatReadsAsUtf8"},
+                                                          {"髙橋", "ibmExtensionKanji"},
+                                                          {"①", "circledDigit"}});
+                         }));
 
 TEST(NameFile, WriteGivesCp932WithCrLf)
 {

@@ -42,7 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DateRow{"2009/13/01", std::nullopt}, DateRow{"2009-03-15", std::nullopt},
                       DateRow{"09/03/15", std::nullopt}, DateRow{"2009/03/15/", std::nullopt},
                       DateRow{"2009/0a/15", std::nullopt}, DateRow{"2009/003/15", std::nullopt},
-                      DateRow{"", std::nullopt}));
+                      DateRow{"", std::nullopt}),
+    test::namedBy([](const DateRow &r) { return r.text; }));
 
 struct BlankRow {
     QStringList files;
@@ -71,7 +72,15 @@ INSTANTIATE_TEST_SUITE_P(
                       BlankRow{{"nopic.jpg", "NOPIC1.jpg"}, {}, "nopic2.jpg"},
                       BlankRow{{"nopic1.jpg"}, {}, "nopic.jpg"},
                       BlankRow{{"nopic.jpg", "nopic1.jpg", "nopic3.jpg"}, {}, "nopic2.jpg"},
-                      BlankRow{{"nopic.jpg"}, {"Nopic1.jpg"}, "nopic2.jpg"}));
+                      BlankRow{{"nopic.jpg"}, {"Nopic1.jpg"}, "nopic2.jpg"}),
+    test::namedBy([](const BlankRow &r) {
+        return r.files.isEmpty() && r.folders.isEmpty()
+                   ? QStringLiteral("emptyVisit")
+                   : QStringLiteral("files_") + r.files.join(QLatin1Char('_')) +
+                         (r.folders.isEmpty()
+                              ? QString()
+                              : QStringLiteral("_folders_") + r.folders.join(QLatin1Char('_')));
+    }));
 
 TEST(StoreNames, BlankNameInMissingFolderIsTheFirst)
 {

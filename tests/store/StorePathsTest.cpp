@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "store/StorePaths.h"
+#include "support/TestSupport.h"
 
 using namespace tolvarine;
 
@@ -42,7 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
                       // nothing outside the picture folder, no unpadded numbers
                       FolderRow{"/D/Pict", "123", "", ""}, FolderRow{"/D/Pict", "123456", "", ""},
                       FolderRow{"/D/Pict", "../..", "", ""}, FolderRow{"/D/Pict", "0/123", "", ""},
-                      FolderRow{"", "00123", "", ""}));
+                      FolderRow{"", "00123", "", ""}),
+    test::namedBy([](const FolderRow &r) {
+        return QStringLiteral("%1_in_%2").arg(r.krNo, *r.pictFolda ? r.pictFolda : "noFolder");
+    }));
 
 struct PadRow {
     const char *typed;
@@ -66,7 +70,10 @@ INSTANTIATE_TEST_SUITE_P(Store, PatientNumberPadding,
                                            PadRow{"123", "00123"}, PadRow{"1234", "01234"},
                                            PadRow{"00123", "00123"}, PadRow{"12345", "12345"},
                                            PadRow{" 12", "00 12"}, PadRow{"１２３", "00１２３"},
-                                           PadRow{"123456", std::nullopt}, PadRow{"", std::nullopt}));
+                                           PadRow{"123456", std::nullopt}, PadRow{"", std::nullopt}),
+                         test::namedBy([](const PadRow &r) {
+                             return test::labelled(r.typed, {{"１２３", "fullWidth123"}});
+                         }));
 
 TEST(StorePaths, JoiningInsertsExactlyOneSeparator)
 {

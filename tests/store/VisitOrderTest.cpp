@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "store/VisitOrder.h"
+#include "support/TestSupport.h"
 
 using namespace tolvarine;
 
@@ -42,7 +43,13 @@ INSTANTIATE_TEST_SUITE_P(
         // a facial panel has no position 5 or 6; later pictures still find theirs
         PlaceRow{"0563412", 7, kFacePositions, {{0, 0}, {3, 3}, {4, 4}}},
         // a character that is not a digit reads as 0
-        PlaceRow{"x12", 3, kOralPositions, {{0, 0}, {1, 1}, {2, 2}}}));
+        PlaceRow{"x12", 3, kOralPositions, {{0, 0}, {1, 1}, {2, 2}}}),
+    test::namedBy([](const PlaceRow &r) {
+        return QStringLiteral("order%1_%2pictures_%3positions")
+            .arg(*r.order ? r.order : "Empty")
+            .arg(r.entries)
+            .arg(r.maxCount);
+    }));
 
 TEST(VisitOrder, PositionIsTheCharacterReadAsNumber)
 {
@@ -92,7 +99,14 @@ INSTANTIATE_TEST_SUITE_P(Store, PictureAtPosition,
                                            LookupRow{"1550", 1, 5, kOralPositions, ""},
                                            // facial lookups stop after five characters
                                            LookupRow{"0123456", 7, 5, kFacePositions, ""},
-                                           LookupRow{"43210", 5, 4, kFacePositions, "/p/a.jpg"}));
+                                           LookupRow{"43210", 5, 4, kFacePositions, "/p/a.jpg"}),
+                         test::namedBy([](const LookupRow &r) {
+                             return QStringLiteral("order%1_%2pictures_position%3_of%4")
+                                 .arg(*r.order ? r.order : "Empty")
+                                 .arg(r.entries)
+                                 .arg(r.position)
+                                 .arg(r.maxCount);
+                         }));
 
 TEST(VisitOrder, ClickedPositionFindsItsIndex)
 {

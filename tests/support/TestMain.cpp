@@ -1,15 +1,22 @@
-#include <QApplication>
 #include <QStandardPaths>
+#ifdef TOLVARINE_TEST_WIDGETS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#endif
 
 #include <gtest/gtest.h>
 
+// Core tests run under a QGuiApplication (images, fonts), window tests under a QApplication.
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
                                                                         : qgetenv("QT_QPA_PLATFORM"));
     // Tests never touch the user's own settings or folders.
     QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
+    TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -146,6 +146,40 @@ QByteArray jpegScanData(const QByteArray &jpeg)
     return {};
 }
 
+std::string caseName(const QString &text)
+{
+    static const std::pair<uint, const char *> words[] = {
+        {'-', "minus"}, {'+', "plus"},       {'.', "dot"},  {',', "comma"}, {';', "semicolon"},
+        {'=', "eq"},    {'&', "amp"},        {'#', "hash"}, {'@', "at"},    {'"', "quote"},
+        {'\'', "apos"}, {'\\', "backslash"}, {'\t', "tab"}, {'\r', "cr"},   {'\n', "lf"}};
+    if (text.isEmpty())
+        return "empty";
+    std::string name;
+    for (const uint c : text.toUcs4()) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_') {
+            name += char(c);
+            continue;
+        }
+        const auto word =
+            std::find_if(std::begin(words), std::end(words), [c](const auto &w) { return w.first == c; });
+        if (word != std::end(words))
+            name += word->second;
+        else if (c < 0x80)
+            name += '_';
+        else
+            name += 'u' + QString::number(c, 16).toUpper().toStdString();
+    }
+    return name;
+}
+
+QString labelled(const char *text, std::initializer_list<std::pair<const char *, const char *>> labels)
+{
+    for (const auto &[from, label] : labels)
+        if (qstrcmp(text, from) == 0)
+            return QString::fromUtf8(label);
+    return QString::fromUtf8(text);
+}
+
 bool colorsClose(QColor a, QColor b, int tolerance)
 {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <initializer_list>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <QByteArray>
@@ -65,5 +68,30 @@ bool setModified(const QString &path, const QDateTime &local);
 QByteArray jpegScanData(const QByteArray &jpeg);
 
 bool colorsClose(QColor a, QColor b, int tolerance = 24);
+
+// A parameterised case's name from free text. gtest takes only ASCII letters, digits
+// and underscores: blanks and separators become underscores, signs and marks short
+// words ("-5" gives "minus5", "a.jpg" "adotjpg"), other characters their code point
+// (u5199), the empty text "empty".
+std::string caseName(const QString &text);
+inline std::string caseName(const char *text)
+{
+    return caseName(QString::fromUtf8(text));
+}
+inline std::string caseName(const std::string &text)
+{
+    return caseName(text.c_str());
+}
+
+// The label given for a text in the table, or else the text itself: for test data whose
+// point is not visible in its code points.
+QString labelled(const char *text, std::initializer_list<std::pair<const char *, const char *>> labels);
+
+// The name generator of INSTANTIATE_TEST_SUITE_P that names each case by the text
+// `describe` gives for its parameter.
+template <class Describe> auto namedBy(Describe describe)
+{
+    return [describe](const auto &info) { return caseName(describe(info.param)); };
+}
 
 } // namespace tolvarine::test

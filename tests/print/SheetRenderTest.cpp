@@ -87,8 +87,9 @@ class RecordingPage : public QPaintDevice {
             return 1;
         case PdmDevicePixelRatioScaled:
             return int(devicePixelRatioFScale());
+        default:
+            return QPaintDevice::metric(m);
         }
-        return 0;
     }
 };
 

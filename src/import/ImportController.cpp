@@ -17,7 +17,7 @@
 #include "import/DropList.h"
 #include "import/ImportWindowHost.h"
 #include "import/ThumbnailRebuild.h"
-#include "platform/FolderList.h"
+#include "browse/FolderList.h"
 
 namespace tolvarine {
 

@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "BrowseWindowFixture.h"
-#include "platform/DriveList.h"
-#include "platform/FolderList.h"
+#include "browse/DriveList.h"
+#include "browse/FolderList.h"
 #include "store/NameFile.h"
 #include "store/StorePaths.h"
 #include "support/TestSupport.h"

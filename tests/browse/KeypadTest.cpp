@@ -9,7 +9,7 @@
 #include "BrowseWindowFixture.h"
 #include "browse/BrowseController.h"
 #include "browse/frmKrNo.h"
-#include "platform/FolderList.h"
+#include "browse/FolderList.h"
 #include "platform/Twips.h"
 
 namespace tolvarine {

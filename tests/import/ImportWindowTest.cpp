@@ -14,7 +14,7 @@
 
 #include "browse/BrowseWindowFixture.h"
 #include "import/DropList.h"
-#include "platform/FolderList.h"
+#include "browse/FolderList.h"
 
 namespace tolvarine::test {
 namespace {

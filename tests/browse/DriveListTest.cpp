@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/DriveList.h"
+#include "browse/DriveList.h"
 #include "support/TestSupport.h"
 
 namespace tolvarine {

@@ -1,4 +1,4 @@
-#include "platform/DriveList.h"
+#include "browse/DriveList.h"
 
 #include <algorithm>
 #include <utility>

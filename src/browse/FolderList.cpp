@@ -1,4 +1,4 @@
-#include "platform/FolderList.h"
+#include "browse/FolderList.h"
 
 #include <algorithm>
 

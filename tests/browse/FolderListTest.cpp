@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/FolderList.h"
+#include "browse/FolderList.h"
 #include "support/TestSupport.h"
 
 namespace tolvarine {

@@ -4,10 +4,7 @@
 
 // The resources are compiled into a static library: nothing refers to them, so they
 // must be registered by hand (outside any namespace, as the macro requires).
-static void registerResources()
-{
-    Q_INIT_RESOURCE(resources);
-}
+static void registerResources() { Q_INIT_RESOURCE(resources); }
 
 namespace tolvarine {
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <cmath>
 #include <functional>
-#include <vector>
 #include <limits>
+#include <vector>
 
 #include <QSettings>
 
@@ -18,13 +18,13 @@ namespace {
 // Every access goes through the group "Settings"; the scope restores the store's
 // group so that callers may share the store.
 class SettingsGroup {
-  public:
+public:
     explicit SettingsGroup(QSettings &store) : store_(store) { store_.beginGroup(settingsSection()); }
     ~SettingsGroup() { store_.endGroup(); }
     SettingsGroup(const SettingsGroup &) = delete;
     SettingsGroup &operator=(const SettingsGroup &) = delete;
 
-  private:
+private:
     QSettings &store_;
 };
 
@@ -33,8 +33,7 @@ QString readText(QSettings &store, const QString &key, const QString &fallback)
     return storedText(store.value(key)).value_or(fallback);
 }
 
-template <typename Integer>
-Integer readInteger(QSettings &store, const QString &key, Integer fallback)
+template <typename Integer> Integer readInteger(QSettings &store, const QString &key, Integer fallback)
 {
     const auto text = storedText(store.value(key));
     if (!text)
@@ -69,10 +68,7 @@ void writeNumber(QSettings &store, const QString &key, qint64 value)
     writeText(store, key, QString::number(value));
 }
 
-QString indexedKey(const char *stem, int index)
-{
-    return QLatin1String(stem) + QString::number(index);
-}
+QString indexedKey(const char *stem, int index) { return QLatin1String(stem) + QString::number(index); }
 
 // NaN for what a float cannot hold, so that it is written as nothing.
 float toSingle(double value)
@@ -82,15 +78,9 @@ float toSingle(double value)
     return static_cast<float>(value);
 }
 
-int16_t setUnlessClear(int state)
-{
-    return state != 0 ? 1 : 0;
-}
+int16_t setUnlessClear(int state) { return state != 0 ? 1 : 0; }
 
-int16_t setOnlyWhenChecked(int state)
-{
-    return state == 1 ? 1 : 0;
-}
+int16_t setOnlyWhenChecked(int state) { return state == 1 ? 1 : 0; }
 
 // One stored general setting: reading it into the record, with its default, and
 // taking the options dialog's input into the record and the store, normalised.
@@ -99,14 +89,15 @@ struct SettingRow {
     std::function<void(QSettings &, const GeneralSettingsInput &, AppSettings &)> store;
 };
 
-template <typename Int>
-using NumberInput = Int (*)(const GeneralSettingsInput &, const AppSettings &);
+template <typename Int> using NumberInput = Int (*)(const GeneralSettingsInput &, const AppSettings &);
 
 template <typename Int>
 SettingRow numberRow(const char *key, Int AppSettings::*field, Int fallback, NumberInput<Int> input)
 {
     const QString name = QLatin1String(key);
-    return {[=](QSettings &st, AppSettings &s, const QString &) { s.*field = readInteger<Int>(st, name, fallback); },
+    return {[=](QSettings &st, AppSettings &s, const QString &) {
+                s.*field = readInteger<Int>(st, name, fallback);
+            },
             [=](QSettings &st, const GeneralSettingsInput &in, AppSettings &s) {
                 s.*field = input(in, s);
                 writeNumber(st, name, s.*field);
@@ -129,18 +120,18 @@ SettingRow textRow(const char *key, QString AppSettings::*field, const char *fal
 
 // The elements of an array setting, stored as stem0, stem1 …; the default of each is 0.
 template <std::size_t N>
-void addElementRows(std::vector<SettingRow> &rows, const char *stem, std::array<int16_t, N> AppSettings::*field,
+void addElementRows(std::vector<SettingRow> &rows, const char *stem,
+                    std::array<int16_t, N> AppSettings::*field,
                     std::array<int16_t, N> GeneralSettingsInput::*input)
 {
     for (std::size_t i = 0; i < N; ++i) {
         const QString name = indexedKey(stem, int(i));
-        rows.push_back({[=](QSettings &st, AppSettings &s, const QString &) {
-                            (s.*field)[i] = readInt16(st, name, 0);
-                        },
-                        [=](QSettings &st, const GeneralSettingsInput &in, AppSettings &s) {
-                            (s.*field)[i] = (in.*input)[i];
-                            writeNumber(st, name, (s.*field)[i]);
-                        }});
+        rows.push_back(
+            {[=](QSettings &st, AppSettings &s, const QString &) { (s.*field)[i] = readInt16(st, name, 0); },
+             [=](QSettings &st, const GeneralSettingsInput &in, AppSettings &s) {
+                 (s.*field)[i] = (in.*input)[i];
+                 writeNumber(st, name, (s.*field)[i]);
+             }});
     }
 }
 
@@ -176,17 +167,20 @@ const std::vector<SettingRow> &settingRows()
         r.push_back(numberRow<int16_t>("Contrast", &S::Contrast, 0, [](const In &in, const S &) {
             return static_cast<int16_t>(in.ContrastState);
         }));
-        r.push_back(numberRow<int16_t>("Kido", &S::Kido, 0, [](const In &in, const S &) {
-            return static_cast<int16_t>(in.KidoState);
-        }));
-        r.push_back(numberRow<int16_t>("RGB", &S::RGB, 0, [](const In &in, const S &) {
-            return static_cast<int16_t>(in.RGBState);
-        }));
-        r.push_back(numberRow<int32_t>("ContrastTi", &S::ContrastTi, 0, [](const In &in, const S &) { return in.ContrastTi; }));
-        r.push_back(numberRow<int32_t>("KidoTi", &S::KidoTi, 0, [](const In &in, const S &) { return in.KidoTi; }));
-        r.push_back(numberRow<int32_t>("GreenTi", &S::GreenTi, 0, [](const In &in, const S &) { return in.GreenTi; }));
-        r.push_back(numberRow<int32_t>("RedTi", &S::RedTi, 0, [](const In &in, const S &) { return in.RedTi; }));
-        r.push_back(numberRow<int32_t>("BlueTi", &S::BlueTi, 0, [](const In &in, const S &) { return in.BlueTi; }));
+        r.push_back(numberRow<int16_t>(
+            "Kido", &S::Kido, 0, [](const In &in, const S &) { return static_cast<int16_t>(in.KidoState); }));
+        r.push_back(numberRow<int16_t>(
+            "RGB", &S::RGB, 0, [](const In &in, const S &) { return static_cast<int16_t>(in.RGBState); }));
+        r.push_back(numberRow<int32_t>("ContrastTi", &S::ContrastTi, 0,
+                                       [](const In &in, const S &) { return in.ContrastTi; }));
+        r.push_back(
+            numberRow<int32_t>("KidoTi", &S::KidoTi, 0, [](const In &in, const S &) { return in.KidoTi; }));
+        r.push_back(numberRow<int32_t>("GreenTi", &S::GreenTi, 0,
+                                       [](const In &in, const S &) { return in.GreenTi; }));
+        r.push_back(
+            numberRow<int32_t>("RedTi", &S::RedTi, 0, [](const In &in, const S &) { return in.RedTi; }));
+        r.push_back(
+            numberRow<int32_t>("BlueTi", &S::BlueTi, 0, [](const In &in, const S &) { return in.BlueTi; }));
         return r;
     }();
     return rows;
@@ -194,15 +188,9 @@ const std::vector<SettingRow> &settingRows()
 
 } // namespace
 
-QString settingsApplicationName()
-{
-    return applicationTitle();
-}
+QString settingsApplicationName() { return applicationTitle(); }
 
-QString settingsSection()
-{
-    return QStringLiteral("Settings");
-}
+QString settingsSection() { return QStringLiteral("Settings"); }
 
 std::unique_ptr<QSettings> openSettingsStore()
 {

@@ -5,10 +5,7 @@
 
 namespace tolvarine {
 
-QString japaneseUiFontFamily()
-{
-    return QStringLiteral("ＭＳ Ｐゴシック");
-}
+QString japaneseUiFontFamily() { return QStringLiteral("ＭＳ Ｐゴシック"); }
 
 void installFontSubstitutions()
 {

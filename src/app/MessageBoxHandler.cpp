@@ -104,9 +104,6 @@ MessageAnswer showMessageBox(const MessageRequest &request)
     return answerOf(pressed, request.buttons);
 }
 
-void installMessageBoxHandler()
-{
-    setMessageHandler(showMessageBox);
-}
+void installMessageBoxHandler() { setMessageHandler(showMessageBox); }
 
 } // namespace tolvarine

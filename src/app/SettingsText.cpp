@@ -14,10 +14,7 @@ namespace tolvarine {
 namespace {
 
 // Line breaks, too, are passed over when a text box's number is read.
-bool isBlankOrBreak(QChar c)
-{
-    return isBlank(c) || c == u'\n' || c == u'\r';
-}
+bool isBlankOrBreak(QChar c) { return isBlank(c) || c == u'\n' || c == u'\r'; }
 
 } // namespace
 

@@ -83,14 +83,11 @@ QString patientLookupMessage(PatientLookup outcome)
 
 QString oralLimitMessage()
 {
-    return QStringLiteral("画像が規定枚数を超えました、") + QStringLiteral("\r\n") +
-           QStringLiteral("サブフォルダを作って古い画像を移動して下さい");
+    return QStringLiteral("画像が規定枚数を超えました、") + QStringLiteral("\r\n")
+           + QStringLiteral("サブフォルダを作って古い画像を移動して下さい");
 }
 
-QString faceLimitMessage()
-{
-    return QStringLiteral("画像が規定枚数を超えました");
-}
+QString faceLimitMessage() { return QStringLiteral("画像が規定枚数を超えました"); }
 
 void tellDatingFailures(DatedPictures &pictures, bool limitReached, const QString &limitText)
 {
@@ -122,8 +119,8 @@ void addImportMessages(ImportHost &host)
     };
     host.confirmCurrentFolder = [] {
         return showMessage(QStringLiteral("患者番号が入力されてません。\r\n現在のフォルダに保存しますか"),
-                           QString(), MessageButtons::YesNo, MessageIcon::Question,
-                           MessageAnswer::No) == MessageAnswer::Yes;
+                           QString(), MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::No)
+               == MessageAnswer::Yes;
     };
     host.reportFailures = [](const std::vector<ImportFailure> &failures) {
         showMessage(notImportedMessage(failures));
@@ -135,9 +132,6 @@ void showThumbnailDeletionFailure(const Outcome &failure)
     showMessage(vbErrorText(failure.error), QStringLiteral("サムネイル"));
 }
 
-void showFileBrowserMissing()
-{
-    showMessage(QStringLiteral("Exeファイルが見つかりません"));
-}
+void showFileBrowserMissing() { showMessage(QStringLiteral("Exeファイルが見つかりません")); }
 
 } // namespace tolvarine

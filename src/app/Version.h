@@ -13,8 +13,8 @@ inline constexpr const char *kVersionResource = "1.01.0004";
 // "ﾊﾞｰｼﾞｮﾝ 1.1.4": the version line of the splash and the version window.
 inline QString versionLabelText()
 {
-    return QStringLiteral("ﾊﾞｰｼﾞｮﾝ ") + QString::number(kVersionMajor) + u'.' +
-           QString::number(kVersionMinor) + u'.' + QString::number(kVersionRevision);
+    return QStringLiteral("ﾊﾞｰｼﾞｮﾝ ") + QString::number(kVersionMajor) + u'.' + QString::number(kVersionMinor)
+           + u'.' + QString::number(kVersionRevision);
 }
 
 } // namespace tolvarine

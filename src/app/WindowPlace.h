@@ -16,7 +16,7 @@ namespace tolvarine {
 // A window that was not moved gives back the stored twips unchanged, so that the
 // place does not drift through pixel rounding from one run to the next.
 class WindowPlace {
-  public:
+public:
     explicit WindowPlace(const WindowPositionKeys &keys) : keys_(keys) {}
 
     // Reads the stored place and moves the window there.
@@ -24,7 +24,7 @@ class WindowPlace {
     // Writes the window's place, unless it is minimised, and syncs the store.
     void save(QSettings &store, const QWidget &window) const;
 
-  private:
+private:
     QPointF twipsOf(const QWidget &window) const;
 
     WindowPositionKeys keys_;

@@ -24,15 +24,15 @@
 #include "app/UserMessages.h"
 #include "app/WindowPlace.h"
 #include "browse/BrowseController.h"
-#include "import/DropList.h"
-#include "import/ImportController.h"
-#include "print/PrintController.h"
-#include "imaging/ImagingView.h"
 #include "browse/DriveList.h"
 #include "browse/FolderList.h"
+#include "imaging/ImagingView.h"
+#include "import/DropList.h"
+#include "import/ImportController.h"
 #include "platform/Messages.h"
 #include "platform/Twips.h"
 #include "platform/WindowsFolder.h"
+#include "print/PrintController.h"
 #include "store/CaptureDate.h"
 
 namespace tolvarine {
@@ -87,10 +87,10 @@ frmMain::~frmMain() = default;
 void frmMain::createControllers()
 {
     auto store = [this]() -> QSettings & { return settingsStore(); };
-    browse_ = std::make_unique<BrowseController>(
-        BrowseParts{this, txtKrNo, cmdKrNo, txtKrName, Drive1, Dir1, List1, ListFaDate, List2, ListFace, ImgSam,
-                    ImgFace, mnuPict},
-        state_, settings_, store);
+    browse_ =
+        std::make_unique<BrowseController>(BrowseParts{this, txtKrNo, cmdKrNo, txtKrName, Drive1, Dir1, List1,
+                                                       ListFaDate, List2, ListFace, ImgSam, ImgFace, mnuPict},
+                                           state_, settings_, store);
     BrowseController *browse = browse_.get();
     import_ = std::make_unique<ImportController>(
         ImportParts{this,
@@ -105,20 +105,14 @@ void frmMain::createControllers()
                     Dir1,
                     [browse](const QString &folder) { browse->listFolder(folder); }},
         shell_, settings_);
-    print_ = std::make_unique<PrintController>(PrintContext{this, txtKrNo, settings_, shell_, state_, printRequest_,
-                                                            [this] { return programFolder_; }});
+    print_ = std::make_unique<PrintController>(PrintContext{
+        this, txtKrNo, settings_, shell_, state_, printRequest_, [this] { return programFolder_; }});
     connect(mnuFilePrint, &QAction::triggered, this, &frmMain::mnuFilePrint_Click);
 }
 
-void frmMain::setSettingsStore(QSettings *store)
-{
-    store_ = store;
-}
+void frmMain::setSettingsStore(QSettings *store) { store_ = store; }
 
-void frmMain::setProgramFolder(const QString &folder)
-{
-    programFolder_ = folder;
-}
+void frmMain::setProgramFolder(const QString &folder) { programFolder_ = folder; }
 
 void frmMain::setForcedFontDensity(std::optional<int> dpi)
 {
@@ -126,10 +120,7 @@ void frmMain::setForcedFontDensity(std::optional<int> dpi)
     forcedDensity_ = dpi;
 }
 
-void frmMain::setProgramEnd(std::function<void()> end)
-{
-    programEnd_ = std::move(end);
-}
+void frmMain::setProgramEnd(std::function<void()> end) { programEnd_ = std::move(end); }
 
 QSettings &frmMain::settingsStore()
 {
@@ -140,15 +131,9 @@ QSettings &frmMain::settingsStore()
     return *store_;
 }
 
-double frmMain::pixelDpi() const
-{
-    return logicalDpiX();
-}
+double frmMain::pixelDpi() const { return logicalDpiX(); }
 
-QRect frmMain::toPixels(const QRect &twips) const
-{
-    return twipsToPixels(twips, pixelDpi());
-}
+QRect frmMain::toPixels(const QRect &twips) const { return twipsToPixels(twips, pixelDpi()); }
 
 void frmMain::createControls()
 {
@@ -289,10 +274,7 @@ void frmMain::subCheckLargeFont()
     shell_.CompactLayout = compactLayoutFor(fontDensityText(dpi), settings_.OsFontSize);
 }
 
-void frmMain::subGetWindowsFolder()
-{
-    shell_.WindowsFolder = windowsFolder();
-}
+void frmMain::subGetWindowsFolder() { shell_.WindowsFolder = windowsFolder(); }
 
 void frmMain::subReadClinicIni()
 {
@@ -405,15 +387,9 @@ void frmMain::mnuFilePrint_Click() { print_->mnuFilePrint_Click(); }
 void frmMain::subPrintNormal() { print_->subPrintNormal(); }
 void frmMain::subPrintLarge() { print_->subPrintLarge(); }
 
-void frmMain::mnuFileExit_Click()
-{
-    close();
-}
+void frmMain::mnuFileExit_Click() { close(); }
 
-void frmMain::Form_Activate()
-{
-    txtKrNo->setFocus(Qt::ActiveWindowFocusReason);
-}
+void frmMain::Form_Activate() { txtKrNo->setFocus(Qt::ActiveWindowFocusReason); }
 
 void frmMain::changeEvent(QEvent *event)
 {

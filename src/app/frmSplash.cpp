@@ -39,8 +39,8 @@ QLabel *makeLabel(QWidget *parent, const QString &text, int points, bool bold, Q
 
 bool isModifierOnly(int key)
 {
-    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta ||
-           key == Qt::Key_AltGr;
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta
+           || key == Qt::Key_AltGr;
 }
 
 } // namespace
@@ -92,10 +92,7 @@ frmSplash::frmSplash(QWidget *parent) : QWidget(parent, Qt::SplashScreen | Qt::F
     centreOnScreen();
 }
 
-void frmSplash::Form_Load()
-{
-    lblVersion->setText(versionLabelText());
-}
+void frmSplash::Form_Load() { lblVersion->setText(versionLabelText()); }
 
 void frmSplash::layOut()
 {
@@ -129,10 +126,7 @@ bool frmSplash::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void frmSplash::keyPressEvent(QKeyEvent *event)
-{
-    Form_KeyPress(event);
-}
+void frmSplash::keyPressEvent(QKeyEvent *event) { Form_KeyPress(event); }
 
 void frmSplash::Form_KeyPress(QKeyEvent *event)
 {
@@ -141,10 +135,7 @@ void frmSplash::Form_KeyPress(QKeyEvent *event)
         close();
 }
 
-void frmSplash::Frame1_Click()
-{
-    close();
-}
+void frmSplash::Frame1_Click() { close(); }
 
 void frmSplash::paintEvent(QPaintEvent *)
 {

@@ -11,17 +11,17 @@ namespace tolvarine {
 // is reported.
 class SplashFrame : public QFrame {
     Q_OBJECT
-  public:
+public:
     explicit SplashFrame(QWidget *parent = nullptr);
 
-  signals:
+signals:
     void clicked();
 
-  protected:
+protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
-  private:
+private:
     bool pressed_ = false;
 };
 
@@ -29,7 +29,7 @@ class SplashFrame : public QFrame {
 // the screen; any key or a click on the frame closes it.
 class frmSplash : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit frmSplash(QWidget *parent = nullptr);
 
     SplashFrame *Frame1 = nullptr;
@@ -42,12 +42,12 @@ class frmSplash : public QWidget {
     static constexpr int kClientWidthTwips = 5295;
     static constexpr int kClientHeightTwips = 3375;
 
-  protected:
+protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
-  private:
+private:
     void Form_Load();
     void Form_KeyPress(QKeyEvent *event);
     void Frame1_Click();

@@ -17,12 +17,12 @@
 #include "app/AppSettings.h"
 #include "app/SharedState.h"
 #include "app/UserMessages.h"
+#include "browse/DriveList.h"
+#include "browse/FolderList.h"
 #include "browse/PanelNavigation.h"
 #include "browse/PatientNumber.h"
 #include "browse/frmKrNo.h"
 #include "imaging/ImagingView.h"
-#include "browse/DriveList.h"
-#include "browse/FolderList.h"
 #include "platform/Messages.h"
 #include "store/NameFile.h"
 #include "store/StoreFiles.h"
@@ -37,7 +37,7 @@ constexpr int kEnterKey = 13;
 
 // The hourglass for as long as a fill runs, also when it leaves early.
 class WaitCursor {
-  public:
+public:
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
     WaitCursor(const WaitCursor &) = delete;
@@ -46,13 +46,13 @@ class WaitCursor {
 
 // Sets a busy mark for a scope.
 class BusyMark {
-  public:
+public:
     explicit BusyMark(bool &mark) : mark_(mark) { mark_ = true; }
     ~BusyMark() { mark_ = false; }
     BusyMark(const BusyMark &) = delete;
     BusyMark &operator=(const BusyMark &) = delete;
 
-  private:
+private:
     bool &mark_;
 };
 
@@ -67,7 +67,7 @@ QStringList entriesOf(const QListWidget *list)
 // An entry of a sorted list of paths, sorted in store order (without regard to
 // case), where the list's own order would compare with case.
 class StorePathItem : public QListWidgetItem {
-  public:
+public:
     using QListWidgetItem::QListWidgetItem;
     bool operator<(const QListWidgetItem &other) const override
     {
@@ -109,7 +109,7 @@ std::optional<QString> selectedText(const QListWidget *list)
 
 // One user action and the fills nested in it.
 class BrowseController::Operation {
-  public:
+public:
     explicit Operation(BrowseController &c) : c_(c) { ++c_.operationDepth_; }
     ~Operation()
     {
@@ -121,7 +121,7 @@ class BrowseController::Operation {
     Operation(const Operation &) = delete;
     Operation &operator=(const Operation &) = delete;
 
-  private:
+private:
     BrowseController &c_;
 };
 
@@ -183,8 +183,8 @@ bool BrowseController::eventFilter(QObject *watched, QEvent *event)
         }
     }
     // A popup of the box itself (its context menu) is no leaving.
-    if (watched == ui_.txtKrName && event->type() == QEvent::FocusOut &&
-        static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
+    if (watched == ui_.txtKrName && event->type() == QEvent::FocusOut
+        && static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
         txtKrName_LostFocus();
     return QObject::eventFilter(watched, event);
 }
@@ -230,10 +230,7 @@ void BrowseController::cmdKrNo_Click()
     keypad.exec();
 }
 
-void BrowseController::txtKrName_Change()
-{
-    state_.strKrName = ui_.txtKrName->text();
-}
+void BrowseController::txtKrName_Change() { state_.strKrName = ui_.txtKrName->text(); }
 
 void BrowseController::txtKrName_LostFocus()
 {
@@ -323,7 +320,8 @@ void BrowseController::rebuildFaceDates()
     setEntries(ui_.ListFaDate, listing.dates);
     // The list shows the visit the facial panel shows, as a choice of the user's
     // would; choosing it again still runs its handler.
-    if (const auto shown = ui_.ListFaDate->findItems(state_.strFaceDate, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (const auto shown =
+            ui_.ListFaDate->findItems(state_.strFaceDate, Qt::MatchExactly | Qt::MatchCaseSensitive);
         !shown.isEmpty()) {
         const QSignalBlocker blocker(ui_.ListFaDate);
         ui_.ListFaDate->setCurrentItem(shown.first());
@@ -347,7 +345,8 @@ void BrowseController::Drive1_Change()
         ui_.Drive1->setDrive(ui_.Dir1->path());
 }
 
-void BrowseController::selectFromCode(QListWidget *list, const QString &date, void (BrowseController::*handler)())
+void BrowseController::selectFromCode(QListWidget *list, const QString &date,
+                                      void (BrowseController::*handler)())
 {
     const QList<QListWidgetItem *> equal = list->findItems(date, Qt::MatchExactly | Qt::MatchCaseSensitive);
     {
@@ -433,7 +432,8 @@ void BrowseController::subShowOral(const QString &date)
     Operation operation(*this);
     const WaitCursor wait;
     hidePanel(PanelKind::Oral, true);
-    const QStringList entries = visitPictures(state_.strOralFile, state_.datOralFile, state_.intOralCount, date);
+    const QStringList entries =
+        visitPictures(state_.strOralFile, state_.datOralFile, state_.intOralCount, date);
     setPathEntries(ui_.List2, entries);
     state_.List2 = entriesOf(ui_.List2);
     const PanelSetup setup = panelSetup(PanelKind::Oral, settings_.Jyunban, settings_.PictSyori);
@@ -515,7 +515,8 @@ void BrowseController::moveFocus(PanelKind kind, int index, Qt::ArrowType direct
     auto collect = [&](const auto &views, int base) {
         for (ImagingView *view : views) {
             if (view->isVisible())
-                places.push_back({base + view->index(), QRect(view->mapTo(ui_.window, QPoint(0, 0)), view->size())});
+                places.push_back(
+                    {base + view->index(), QRect(view->mapTo(ui_.window, QPoint(0, 0)), view->size())});
         }
     };
     collect(ui_.ImgSam, 0);
@@ -524,7 +525,8 @@ void BrowseController::moveFocus(PanelKind kind, int index, Qt::ArrowType direct
     const std::optional<int> next = nextShownPlace(places, from, direction);
     if (!next)
         return;
-    ImagingView *target = *next >= kFaceIds ? ui_.ImgFace[size_t(*next - kFaceIds)] : ui_.ImgSam[size_t(*next)];
+    ImagingView *target =
+        *next >= kFaceIds ? ui_.ImgFace[size_t(*next - kFaceIds)] : ui_.ImgSam[size_t(*next)];
     target->setFocus(Qt::TabFocusReason);
 }
 

@@ -49,7 +49,7 @@ struct BrowseParts {
 // PatientNumber, VisitListing and PanelFill.
 class BrowseController : public QObject {
     Q_OBJECT
-  public:
+public:
     BrowseController(BrowseParts parts, BrowseState &state, const AppSettings &settings,
                      std::function<QSettings &()> store, QObject *parent = nullptr);
     ~BrowseController() override;
@@ -83,10 +83,10 @@ class BrowseController : public QObject {
     // The folder the last listing read.
     QString listedFolder() const { return listedFolder_; }
 
-  protected:
+protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-  private:
+private:
     class Operation;
 
     void connectControls();

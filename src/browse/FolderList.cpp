@@ -36,16 +36,16 @@ public:
 private:
     static int indent(const QStyleOptionViewItem &option, const QModelIndex &index)
     {
-        return index.data(FolderList::LevelRole).toInt() * option.fontMetrics.horizontalAdvance(QLatin1Char('0'));
+        return index.data(FolderList::LevelRole).toInt()
+               * option.fontMetrics.horizontalAdvance(QLatin1Char('0'));
     }
 };
 
 QStringList subfolders(const QString &folder)
 {
     QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
-    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        return storeNameLess(a, b);
-    });
+    std::sort(names.begin(), names.end(),
+              [](const QString &a, const QString &b) { return storeNameLess(a, b); });
     return names;
 }
 
@@ -102,8 +102,8 @@ void FolderList::refresh()
 
 void FolderList::addEntry(const QString &text, const QString &path, int level, bool chain)
 {
-    auto *entry = new QListWidgetItem(style()->standardIcon(chain ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon),
-                                      text, this);
+    auto *entry = new QListWidgetItem(
+        style()->standardIcon(chain ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon), text, this);
     entry->setData(PathRole, path);
     entry->setData(LevelRole, level);
     entry->setToolTip(path);

@@ -2,9 +2,9 @@
 
 #include <optional>
 
+#include <QFuture>
 #include <QList>
 #include <QSet>
-#include <QFuture>
 #include <QtConcurrent/QtConcurrentMap>
 
 #include "imaging/ImagingControl.h"
@@ -29,10 +29,7 @@ QString madeKey(const QString &picture, const PanelSetup &setup, int position)
 // What a thumbnail file says about itself: the orientation code it was turned by.
 const QString kTurnNote = QStringLiteral("Tolvarine turn ");
 
-QString turnNote(int16_t code)
-{
-    return kTurnNote + QString::number(code);
-}
+QString turnNote(int16_t code) { return kTurnNote + QString::number(code); }
 
 // The code a thumbnail was made with; nullopt for one without the note (made by an
 // older program), which is used as it is.
@@ -140,25 +137,15 @@ PanelPreparation::PanelPreparation(const QStringList &entries, const PanelSetup 
     // The pool takes the jobs in entry order, so the first picture is ready after
     // about one picture's time, whatever the rest costs.
     Jobs *jobs = jobs_.get();
-    jobs_->running = QtConcurrent::mapped(jobs_->list, [jobs](const Job &job) {
-        return prepareOne(job, jobs->setup, jobs->made);
-    });
+    jobs_->running = QtConcurrent::mapped(
+        jobs_->list, [jobs](const Job &job) { return prepareOne(job, jobs->setup, jobs->made); });
 }
 
-PanelPreparation::~PanelPreparation()
-{
-    jobs_->running.waitForFinished();
-}
+PanelPreparation::~PanelPreparation() { jobs_->running.waitForFinished(); }
 
-int PanelPreparation::count() const
-{
-    return int(jobs_->list.size());
-}
+int PanelPreparation::count() const { return int(jobs_->list.size()); }
 
-PanelPicture PanelPreparation::take(int i)
-{
-    return jobs_->running.resultAt(i);
-}
+PanelPicture PanelPreparation::take(int i) { return jobs_->running.resultAt(i); }
 
 std::vector<PanelPicture> PanelPreparation::takeAll()
 {
@@ -184,8 +171,8 @@ int saveMissingThumbnails(const std::vector<PanelPicture> &pictures, const Panel
         bool saved = false;
         // A thumbnail that appeared meanwhile is left alone; only the undecodable one
         // found when the fill began is replaced.
-        if (p.keepThumbnail && !writtenNow.contains(folded) &&
-            (p.replaceThumbnail || !existsCaseInsensitive(p.thumbnail))) {
+        if (p.keepThumbnail && !writtenNow.contains(folded)
+            && (p.replaceThumbnail || !existsCaseInsensitive(p.thumbnail))) {
             ImagingControl control;
             control.setImage(p.image);
             control.opComment(kCommentNote, turnNote(codeAt(setup, p.placement.position)));

@@ -63,8 +63,9 @@ using MadeThumbnails = QHash<QString, QImage>;
 // entry order as each becomes ready, so that the window shows the first ones while
 // the others are still being made. Destroying it waits for the jobs still running.
 class PanelPreparation {
-  public:
-    PanelPreparation(const QStringList &entries, const PanelSetup &setup, const MadeThumbnails *made = nullptr);
+public:
+    PanelPreparation(const QStringList &entries, const PanelSetup &setup,
+                     const MadeThumbnails *made = nullptr);
     ~PanelPreparation();
     PanelPreparation(const PanelPreparation &) = delete;
     PanelPreparation &operator=(const PanelPreparation &) = delete;
@@ -75,7 +76,7 @@ class PanelPreparation {
     // Every picture, in entry order.
     std::vector<PanelPicture> takeAll();
 
-  private:
+private:
     struct Jobs;
     std::unique_ptr<Jobs> jobs_;
 };

@@ -13,10 +13,7 @@ namespace tolvarine {
 namespace {
 
 // The number box's notation: blanks may follow the sign, an exponent is allowed.
-std::optional<QString> normalisedNumber(const QString &text)
-{
-    return decimalNumberText(text, {true, true});
-}
+std::optional<QString> normalisedNumber(const QString &text) { return decimalNumberText(text, {true, true}); }
 
 } // namespace
 
@@ -38,10 +35,7 @@ QString halfWidthNumber(const QString &typed)
     return text;
 }
 
-bool isNumericText(const QString &text)
-{
-    return normalisedNumber(text).has_value();
-}
+bool isNumericText(const QString &text) { return normalisedNumber(text).has_value(); }
 
 std::optional<double> numericValue(const QString &text)
 {

@@ -23,7 +23,7 @@ constexpr int kParallelFrom = 8;
 // visits: the scan runs in name order and camera names count up, so a limit would
 // hide the newest visits and show an older one as the latest.
 class VisitDates {
-  public:
+public:
     explicit VisitDates(QStringList &dates) : dates_(dates) {}
     void add(const QString &date)
     {
@@ -33,7 +33,7 @@ class VisitDates {
         }
     }
 
-  private:
+private:
     QStringList &dates_;
     QSet<QString> seen_;
 };
@@ -42,8 +42,7 @@ class VisitDates {
 
 DatedPictures::DatedPictures(QStringList paths, int16_t fileHizuke)
     : paths_(std::move(paths)), fileHizuke_(fileHizuke), dates_(size_t(paths_.size()))
-{
-}
+{}
 
 int DatedPictures::datedCount() const
 {
@@ -83,10 +82,7 @@ QDateTime DatedPictures::take(int i, int horizon)
     return dated.date;
 }
 
-std::vector<Outcome> DatedPictures::takeFailures()
-{
-    return std::exchange(failures_, {});
-}
+std::vector<Outcome> DatedPictures::takeFailures() { return std::exchange(failures_, {}); }
 
 OralListing scanOralPictures(DatedPictures &pictures)
 {

@@ -22,7 +22,7 @@ constexpr int kFaceScanLimit = 751;
 // is one dating as the user sees it: a failed file-date read is owed a message
 // each time, and the failures queue up in the order of the takes.
 class DatedPictures {
-  public:
+public:
     DatedPictures() = default;
     DatedPictures(QStringList paths, int16_t fileHizuke);
 
@@ -40,7 +40,7 @@ class DatedPictures {
     // The failed datings of the takes since the last call, in the order taken.
     std::vector<Outcome> takeFailures();
 
-  private:
+private:
     void dateBatch(int from, int horizon);
 
     QStringList paths_;
@@ -55,7 +55,7 @@ struct OralListing {
     QStringList strOralFile;            // the filled slots, in enumeration order
     std::vector<QDateTime> datOralFile; // their capture dates
     int intOralCount = 0;
-    QStringList dates; // the distinct visit dates, in the order met
+    QStringList dates;         // the distinct visit dates, in the order met
     bool limitReached = false; // ended at the 1201st picture; the user is told
 };
 

@@ -87,10 +87,7 @@ void frmKrNo::Form_Load()
     txtKrNoInput->clear();
 }
 
-void frmKrNo::cmdNo_Click(int index)
-{
-    txtKrNoInput->setText(txtKrNoInput->text() + QString::number(index));
-}
+void frmKrNo::cmdNo_Click(int index) { txtKrNoInput->setText(txtKrNoInput->text() + QString::number(index)); }
 
 void frmKrNo::cmdBS_Click()
 {

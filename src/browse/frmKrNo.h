@@ -28,7 +28,7 @@ struct KeypadParts {
 // discards the input.
 class frmKrNo : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit frmKrNo(KeypadParts parts);
     ~frmKrNo() override;
 
@@ -43,7 +43,7 @@ class frmKrNo : public QDialog {
 
     void done(int result) override;
 
-  private:
+private:
     void Form_Load();
     void Form_Unload();
 

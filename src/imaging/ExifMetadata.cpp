@@ -36,8 +36,8 @@ struct SlotTag {
 
 // The IFD0 text tags a camera or an editor fills in. Other slots stay in memory.
 constexpr SlotTag kSlotTags[] = {
-    {0, "Exif.Image.Artist"},  {2, "Exif.Image.DateTime"}, {3, "Exif.Image.ImageDescription"},
-    {5, "Exif.Image.Make"},    {6, "Exif.Image.Model"},    {8, "Exif.Image.Software"},
+    {0, "Exif.Image.Artist"}, {2, "Exif.Image.DateTime"}, {3, "Exif.Image.ImageDescription"},
+    {5, "Exif.Image.Make"},   {6, "Exif.Image.Model"},    {8, "Exif.Image.Software"},
 };
 
 constexpr const char *kDateTimeKey = "Exif.Image.DateTime";
@@ -120,7 +120,8 @@ Outcome failedCheck(const char *why)
 
 ExivIoPtr memoryOf(const QByteArray &bytes)
 {
-    return ExivIoPtr(new Exiv2::MemIo(reinterpret_cast<const Exiv2::byte *>(bytes.constData()), size_t(bytes.size())));
+    return ExivIoPtr(
+        new Exiv2::MemIo(reinterpret_cast<const Exiv2::byte *>(bytes.constData()), size_t(bytes.size())));
 }
 
 QByteArray contentsOf(Exiv2::BasicIo &io)
@@ -189,8 +190,8 @@ bool dateInPlace(const QByteArray &jpeg, const DecodedExif &exif, const Changes 
     if (!layout)
         return false;
     const TiffEntry *entry = findTiffEntry(*layout, TiffIfd::Image, kTagDateTime);
-    if (!entry || entry->type != kTiffAscii || entry->count != 20 || entry->valueOffset < 0 ||
-        exif.tiff[entry->valueOffset + 19] != '\0')
+    if (!entry || entry->type != kTiffAscii || entry->count != 20 || entry->valueOffset < 0
+        || exif.tiff[entry->valueOffset + 19] != '\0')
         return false;
     rewritten = jpeg;
     rewritten.replace(exif.tiff.data() - jpeg.constData() + entry->valueOffset, 19, date.toLatin1());
@@ -248,11 +249,11 @@ bool isPointerKey(const Exiv2::Exifdatum &d)
         "TileOffsets", "SubIFDs"};
     const std::string name = d.tagName();
     const auto endsWith = [&name](const std::string &suffix) {
-        return name.size() >= suffix.size() &&
-               name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+        return name.size() >= suffix.size()
+               && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
     };
-    const bool offsetType = d.typeId() == Exiv2::unsignedLong || d.typeId() == Exiv2::signedLong ||
-                            d.typeId() == Exiv2::tiffIfd || d.typeId() == Exiv2::undefined;
+    const bool offsetType = d.typeId() == Exiv2::unsignedLong || d.typeId() == Exiv2::signedLong
+                            || d.typeId() == Exiv2::tiffIfd || d.typeId() == Exiv2::undefined;
     return names.count(name) || (offsetType && (endsWith("Offset") || endsWith("Start") || endsWith("IFD")));
 }
 
@@ -326,30 +327,31 @@ bool sameTiffEntries(QByteArrayView was, QByteArrayView now, const std::set<quin
             return false;
         if (x.valueOffset < 0) {
             // Only left exactly as it was does such an entry keep what it meant.
-            if (y.valueOffset >= 0 || x.entryOffset != y.entryOffset || was.size() != now.size() ||
-                was.sliced(x.entryOffset, 12) != now.sliced(y.entryOffset, 12))
+            if (y.valueOffset >= 0 || x.entryOffset != y.entryOffset || was.size() != now.size()
+                || was.sliced(x.entryOffset, 12) != now.sliced(y.entryOffset, 12))
                 return false;
             continue;
         }
         if (y.valueOffset < 0)
             return false;
         if (x.ifd == TiffIfd::Photo && x.tag == kTagMakerNote) {
-            if (opaqueMakerNote &&
-                (x.valueOffset != y.valueOffset ||
-                 was.sliced(x.valueOffset, x.valueSize) != now.sliced(y.valueOffset, y.valueSize)))
+            if (opaqueMakerNote
+                && (x.valueOffset != y.valueOffset
+                    || was.sliced(x.valueOffset, x.valueSize) != now.sliced(y.valueOffset, y.valueSize)))
                 return false;
             continue;
         }
-        if (!isTiffPointer(x) &&
-            was.sliced(x.valueOffset, x.valueSize) != now.sliced(y.valueOffset, y.valueSize))
+        if (!isTiffPointer(x)
+            && was.sliced(x.valueOffset, x.valueSize) != now.sliced(y.valueOffset, y.valueSize))
             return false;
     }
     const auto thumbBefore = tiffThumbnail(was, *before);
     const auto thumbAfter = tiffThumbnail(now, *after);
     if (thumbBefore.has_value() != thumbAfter.has_value())
         return false;
-    return !thumbBefore || was.sliced(thumbBefore->first, thumbBefore->second) ==
-                               now.sliced(thumbAfter->first, thumbAfter->second);
+    return !thumbBefore
+           || was.sliced(thumbBefore->first, thumbBefore->second)
+                  == now.sliced(thumbAfter->first, thumbAfter->second);
 }
 
 // The proof a rewrite owes before it is published.
@@ -361,8 +363,8 @@ Outcome verifyRewrite(const QByteArray &before, const QByteArray &after, const C
         return failedCheck("the Exif segment is not where it was");
     const qsizetype start = newSegment->offset;
     const qsizetype oldEnd = oldSegment ? oldSegment->offset + oldSegment->size : start;
-    if (oldEnd > before.size() || QByteArrayView(after).first(start) != QByteArrayView(before).first(start) ||
-        QByteArrayView(after).sliced(start + newSegment->size) != QByteArrayView(before).sliced(oldEnd))
+    if (oldEnd > before.size() || QByteArrayView(after).first(start) != QByteArrayView(before).first(start)
+        || QByteArrayView(after).sliced(start + newSegment->size) != QByteArrayView(before).sliced(oldEnd))
         return failedCheck("bytes outside the Exif segment changed");
 
     DecodedExif was, now;

@@ -39,8 +39,7 @@ QSize reducedDecodeSize(QSize full, QSize wanted)
     if (!wanted.isValid() || full.isEmpty() || (wanted.width() == 0 && wanted.height() == 0))
         return {};
     for (int divisor : {8, 4, 2}) {
-        const QSize reduced((full.width() + divisor - 1) / divisor,
-                            (full.height() + divisor - 1) / divisor);
+        const QSize reduced((full.width() + divisor - 1) / divisor, (full.height() + divisor - 1) / divisor);
         if (reduced.width() >= wanted.width() && reduced.height() >= wanted.height())
             return reduced;
     }
@@ -140,8 +139,7 @@ QImage rotatedFreely(const QImage &source, double degrees, bool expand, const QC
     QTransform turn;
     turn.rotate(degrees);
     const QSize size = expand ? turn.mapRect(QRectF(source.rect())).size().toSize() : source.size();
-    QImage out(size, source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                              : QImage::Format_RGB32);
+    QImage out(size, source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (out.isNull())
         return out;
     out.fill(background);
@@ -155,9 +153,10 @@ QImage rotatedFreely(const QImage &source, double degrees, bool expand, const QC
 
 bool sameInode(const QString &a, const QString &b)
 {
-    struct stat sa {}, sb {};
-    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 ||
-        ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+    struct stat sa {
+    }, sb{};
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0
+        || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
         return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
@@ -173,10 +172,7 @@ bool ImagingControl::fail(Outcome outcome)
     return false;
 }
 
-void ImagingControl::markChanged()
-{
-    pristine_ = false;
-}
+void ImagingControl::markChanged() { pristine_ = false; }
 
 void ImagingControl::clear()
 {
@@ -239,15 +235,9 @@ bool ImagingControl::opLoadFile(const QString &path, int, int, int, QSize wanted
     return true;
 }
 
-int ImagingControl::opBitmapWidth() const
-{
-    return image_.width();
-}
+int ImagingControl::opBitmapWidth() const { return image_.width(); }
 
-int ImagingControl::opBitmapHeight() const
-{
-    return image_.height();
-}
+int ImagingControl::opBitmapHeight() const { return image_.height(); }
 
 bool ImagingControl::opResize(float width, float height, int16_t)
 {
@@ -397,10 +387,7 @@ bool ImagingControl::opSaveFile(const QString &path, int format, int, int, int)
     return true;
 }
 
-quintptr ImagingControl::opBitmapHandle() const
-{
-    return image_.isNull() ? 0 : kBitmapHandle;
-}
+quintptr ImagingControl::opBitmapHandle() const { return image_.isNull() ? 0 : kBitmapHandle; }
 
 void ImagingControl::setOpBitmapHandle(quintptr handle)
 {
@@ -410,8 +397,8 @@ void ImagingControl::setOpBitmapHandle(quintptr handle)
     }
     if (handle == kBitmapHandle && !image_.isNull())
         return;
-    if (planeBase_ != 0 && handle >= planeBase_ && handle < planeBase_ + 3 &&
-        !planes_[handle - planeBase_].isNull()) {
+    if (planeBase_ != 0 && handle >= planeBase_ && handle < planeBase_ + 3
+        && !planes_[handle - planeBase_].isNull()) {
         image_ = planes_[handle - planeBase_];
         markChanged();
         return;

@@ -17,8 +17,8 @@ class QPainter;
 namespace tolvarine {
 
 // Format codes of opSaveFile.
-inline constexpr int kFormatThumbnail = 5;  // "*sn.cmp": baseline JPEG, quality 90
-inline constexpr int kFormatJpegExif = 98;  // JPEG carrying the comments as Exif
+inline constexpr int kFormatThumbnail = 5; // "*sn.cmp": baseline JPEG, quality 90
+inline constexpr int kFormatJpegExif = 98; // JPEG carrying the comments as Exif
 inline constexpr int kCommentSlots = 175;
 inline constexpr int kCommentDateTime = 2;
 // Comment slot 1 is the file's JPEG comment segment: loaded with the picture, read
@@ -61,7 +61,7 @@ public:
     bool opContrast(int16_t value);   // -1000 … 1000
     bool opBrightness(int16_t value); // -1000 … 1000
     bool opSplitPlanes(int16_t reserved = 0);
-    quintptr opColorPlane(int plane) const;         // 0 blue, 1 green, 2 red
+    quintptr opColorPlane(int plane) const; // 0 blue, 1 green, 2 red
     void setOpColorPlane(int plane, quintptr value);
     bool opMergePlanes(int16_t reserved = 0);
     void opFinish();
@@ -89,7 +89,7 @@ public:
     // operation that succeeds leaves it as it was.
     const Outcome &lastFailure() const { return lastFailure_; }
 
-  private:
+private:
     bool fail(Outcome outcome);
     bool fail(Status status, const QString &detail) { return fail(Outcome::failed(status, detail)); }
     void markChanged();
@@ -102,11 +102,11 @@ public:
     std::array<QString, kCommentSlots> comments_;
     bool methodErrors_ = true;
     Outcome lastFailure_;
-    QString loadedPath_;     // file the bitmap came from
-    bool pristine_ = false;  // bitmap unchanged since it was decoded from loadedPath_
-    bool reduced_ = false;   // decoded at a reduced scale
+    QString loadedPath_;    // file the bitmap came from
+    bool pristine_ = false; // bitmap unchanged since it was decoded from loadedPath_
+    bool reduced_ = false;  // decoded at a reduced scale
     QSize storedSize_;
-    bool damaged_ = false;   // the file's picture data is cut short
+    bool damaged_ = false; // the file's picture data is cut short
     std::array<QImage, 3> planes_;
     quintptr planeBase_ = 0; // handle of plane 0 since the last split, 0 when none
     quintptr nextHandle_ = 2;

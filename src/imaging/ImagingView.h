@@ -17,7 +17,7 @@ namespace tolvarine {
 // keys it is given are reported for its owner to act on.
 class ImagingView : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit ImagingView(int index = 0, QWidget *parent = nullptr);
     ~ImagingView() override;
 
@@ -31,7 +31,7 @@ class ImagingView : public QWidget {
     // Repaint after the control's bitmap changed.
     void refresh() { update(); }
 
-  signals:
+signals:
     // A click with the left button (the control's argument-less click).
     void clicked(int index);
     // Every mouse-button press: button, shift state, x and y in pixels.
@@ -41,7 +41,7 @@ class ImagingView : public QWidget {
     // The context-menu key or Shift+F10 while it has the focus (Enter is a click).
     void contextMenuRequested(int index);
 
-  protected:
+protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -50,7 +50,7 @@ class ImagingView : public QWidget {
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
 
-  private:
+private:
     void paintBitmap(QPainter &painter);
 
     int index_;

@@ -43,8 +43,7 @@ using Segment = JpegSegment;
 
 // Walks the segments between SOI and the first SOS. Bytes that are not a marker
 // are skipped, as decoders do.
-template <typename Visit>
-Walk walkSegments(const QByteArray &jpeg, qsizetype &sosOffset, Visit &&visit)
+template <typename Visit> Walk walkSegments(const QByteArray &jpeg, qsizetype &sosOffset, Visit &&visit)
 {
     const auto *data = reinterpret_cast<const uchar *>(jpeg.constData());
     const qsizetype size = jpeg.size();
@@ -85,8 +84,8 @@ Walk walkSegments(const QByteArray &jpeg, qsizetype &sosOffset, Visit &&visit)
 
 bool isExifSegment(const QByteArray &jpeg, const Segment &s)
 {
-    return s.marker == kApp1 && s.size >= 4 + kExifIdSize &&
-           std::memcmp(jpeg.constData() + s.offset + 4, kExifId, kExifIdSize) == 0;
+    return s.marker == kApp1 && s.size >= 4 + kExifIdSize
+           && std::memcmp(jpeg.constData() + s.offset + 4, kExifId, kExifIdSize) == 0;
 }
 
 qsizetype scanOffset(const QByteArray &jpeg)
@@ -99,14 +98,10 @@ qsizetype scanOffset(const QByteArray &jpeg)
 
 bool looksLikeJpeg(const QByteArray &bytes)
 {
-    return bytes.size() >= 3 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == kSoi &&
-           uchar(bytes[2]) == 0xFF;
+    return bytes.size() >= 3 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == kSoi && uchar(bytes[2]) == 0xFF;
 }
 
-qsizetype jpegScanOffset(const QByteArray &jpeg)
-{
-    return scanOffset(jpeg);
-}
+qsizetype jpegScanOffset(const QByteArray &jpeg) { return scanOffset(jpeg); }
 
 QSize jpegClaimedSize(const QByteArray &jpeg)
 {
@@ -175,10 +170,7 @@ Outcome readJpegHeader(const QString &path, QByteArray &head)
     }
 }
 
-bool jpegIsComplete(const QByteArray &jpeg)
-{
-    return jpegEndOfImage(jpeg) >= 0;
-}
+bool jpegIsComplete(const QByteArray &jpeg) { return jpegEndOfImage(jpeg) >= 0; }
 
 qsizetype jpegEndOfImage(const QByteArray &jpeg)
 {
@@ -224,8 +216,8 @@ bool samePictureData(const QByteArray &a, const QByteArray &b)
     };
     auto collect = [](const QByteArray &jpeg, Picture &out) {
         const Walk walk = walkSegments(jpeg, out.sos, [&](const Segment &s) {
-            if (s.marker == kDqt || s.marker == kDht || s.marker == kDri || s.marker == kDac ||
-                isStartOfFrame(s.marker))
+            if (s.marker == kDqt || s.marker == kDht || s.marker == kDri || s.marker == kDac
+                || isStartOfFrame(s.marker))
                 out.tables.push_back(QByteArrayView(jpeg).sliced(s.offset, s.size));
         });
         return walk == Walk::Found;
@@ -249,10 +241,7 @@ std::optional<JpegSegment> exifSegmentOf(const QByteArray &jpeg)
     return found;
 }
 
-bool hasExifSegment(const QByteArray &jpeg)
-{
-    return exifSegmentOf(jpeg).has_value();
-}
+bool hasExifSegment(const QByteArray &jpeg) { return exifSegmentOf(jpeg).has_value(); }
 
 QByteArrayView exifTiffOf(const QByteArray &jpeg, const JpegSegment &exif)
 {

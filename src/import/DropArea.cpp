@@ -4,7 +4,6 @@
 #include <QProcess>
 #include <QUrl>
 
-
 namespace tolvarine {
 
 bool acceptsFileDrop(const QMimeData *data)
@@ -43,13 +42,14 @@ DropAreaTexts dropAreaTexts(bool dropIsOral, int16_t dropAriaTips)
     return texts;
 }
 
-Outcome startFileBrowser(const QString &windowsFolder, const QString &pictReadFolda, const ProgramStarter &start)
+Outcome startFileBrowser(const QString &windowsFolder, const QString &pictReadFolda,
+                         const ProgramStarter &start)
 {
     const QString program = windowsFolder + QStringLiteral("/xdg-open");
     const QStringList arguments{pictReadFolda};
     // Without a folder of its own the name would point at the file system's root.
-    const bool started = !windowsFolder.isEmpty() &&
-                         (start ? start(program, arguments) : QProcess::startDetached(program, arguments));
+    const bool started = !windowsFolder.isEmpty()
+                         && (start ? start(program, arguments) : QProcess::startDetached(program, arguments));
     return started ? Outcome::done(program) : Outcome::failed(Status::Missing, program);
 }
 

@@ -33,6 +33,6 @@ using ProgramStarter = std::function<bool(const QString &program, const QStringL
 
 // Opens the file browser on the import folder; Missing when it cannot be started.
 Outcome startFileBrowser(const QString &windowsFolder, const QString &pictReadFolda,
-                      const ProgramStarter &start = {});
+                         const ProgramStarter &start = {});
 
 } // namespace tolvarine

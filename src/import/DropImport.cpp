@@ -15,8 +15,7 @@ namespace tolvarine {
 
 namespace {
 
-template <typename F, typename... Args>
-void call(const F &f, Args &&...args)
+template <typename F, typename... Args> void call(const F &f, Args &&...args)
 {
     if (f)
         f(std::forward<Args>(args)...);
@@ -31,17 +30,11 @@ private:
     bool &flag_;
 };
 
-int16_t toInt16(int value)
-{
-    return int16_t(std::clamp(value, 0, 32767));
-}
+int16_t toInt16(int value) { return int16_t(std::clamp(value, 0, 32767)); }
 
 // The bar ends where the index of the last file ends: with seven files at 6, as
 // the window was drawn for, and with more files further on.
-int16_t progressMaximum(int fileCount)
-{
-    return toInt16(std::max(1, fileCount - 1));
-}
+int16_t progressMaximum(int fileCount) { return toInt16(std::max(1, fileCount - 1)); }
 
 void makeFolder(const QString &folder)
 {
@@ -85,10 +78,7 @@ QString importNameFromPath(const QString &path)
 
 DropImport::DropImport(ImportHost host) : host_(std::move(host)) {}
 
-void DropImport::setHost(ImportHost host)
-{
-    host_ = std::move(host);
-}
+void DropImport::setHost(ImportHost host) { host_ = std::move(host); }
 
 std::optional<QString> DropImport::checkedPatientNumber(const ImportHost &host, const DropRequest &request)
 {
@@ -140,7 +130,8 @@ ImportResult DropImport::run(DropRequest request)
         result.patientFolder = host.currentFolder ? host.currentFolder() : QString();
     }
 
-    const QString face = result.patientFolder.isEmpty() ? QString() : faceFolderForCreating(result.patientFolder);
+    const QString face =
+        result.patientFolder.isEmpty() ? QString() : faceFolderForCreating(result.patientFolder);
     makeFolder(face);
     result.targetFolder = request.dropIsOral ? result.patientFolder : face;
 

@@ -14,8 +14,8 @@
 namespace tolvarine {
 
 enum class ImportFailureReason {
-    Folder,       // a folder was dropped
-    Missing,      // the source is gone
+    Folder,  // a folder was dropped
+    Missing, // the source is gone
     Unreadable,
     NoName,       // the path holds no file name
     TargetFolder, // the patient or face folder does not exist and cannot be made

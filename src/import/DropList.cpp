@@ -23,15 +23,12 @@ DropList::DropList(QWidget *parent) : QListWidget(parent)
     setDropIndicatorShown(false);
 }
 
-void DropList::setDropGate(std::function<bool()> gate)
-{
-    gate_ = std::move(gate);
-}
+void DropList::setDropGate(std::function<bool()> gate) { gate_ = std::move(gate); }
 
 bool DropList::takesDrop(const QDropEvent *event) const
 {
-    return (event->possibleActions() & Qt::CopyAction) && acceptsFileDrop(event->mimeData()) &&
-           (!gate_ || gate_());
+    return (event->possibleActions() & Qt::CopyAction) && acceptsFileDrop(event->mimeData())
+           && (!gate_ || gate_());
 }
 
 void DropList::decide(QDropEvent *event) const
@@ -45,20 +42,11 @@ void DropList::decide(QDropEvent *event) const
     }
 }
 
-void DropList::dragEnterEvent(QDragEnterEvent *event)
-{
-    decide(event);
-}
+void DropList::dragEnterEvent(QDragEnterEvent *event) { decide(event); }
 
-void DropList::dragMoveEvent(QDragMoveEvent *event)
-{
-    decide(event);
-}
+void DropList::dragMoveEvent(QDragMoveEvent *event) { decide(event); }
 
-void DropList::dragLeaveEvent(QDragLeaveEvent *event)
-{
-    event->accept();
-}
+void DropList::dragLeaveEvent(QDragLeaveEvent *event) { event->accept(); }
 
 void DropList::dropEvent(QDropEvent *event)
 {

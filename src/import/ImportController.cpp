@@ -13,11 +13,11 @@
 #include "app/AppSettings.h"
 #include "app/SharedState.h"
 #include "app/UserMessages.h"
+#include "browse/FolderList.h"
 #include "import/DropImport.h"
 #include "import/DropList.h"
 #include "import/ImportWindowHost.h"
 #include "import/ThumbnailRebuild.h"
-#include "browse/FolderList.h"
 
 namespace tolvarine {
 
@@ -25,8 +25,8 @@ ImportController::ImportController(ImportParts parts, ShellState &shell, const A
     : ui_(std::move(parts)), shell_(shell), settings_(settings), importer_(std::make_unique<DropImport>())
 {
     FolderList *dir = ui_.Dir1;
-    ImportWindowParts hostParts{ui_.window, ui_.menus, ui_.controls, ui_.List3,
-                                [dir] { return dir->path(); }, ui_.listFolder};
+    ImportWindowParts hostParts{
+        ui_.window, ui_.menus, ui_.controls, ui_.List3, [dir] { return dir->path(); }, ui_.listFolder};
     host_ = std::make_unique<ImportWindowHost>(std::move(hostParts), importer_->progressState());
     importer_->setHost(host_->host());
 
@@ -40,15 +40,9 @@ ImportController::ImportController(ImportParts parts, ShellState &shell, const A
     QObject::connect(ui_.mnuEditSamnail, &QAction::triggered, &context_, [this] { mnuEditSamnail_Click(); });
 }
 
-ImportController::~ImportController()
-{
-    ui_.List3->setDropGate({});
-}
+ImportController::~ImportController() { ui_.List3->setDropGate({}); }
 
-bool ImportController::importRunning() const
-{
-    return importer_->isRunning();
-}
+bool ImportController::importRunning() const { return importer_->isRunning(); }
 
 void ImportController::List3_OLEDragDrop(const QStringList &files)
 {
@@ -61,10 +55,7 @@ void ImportController::cmdDrop_Click()
     showDropAreaTexts(ui_.List3, ui_.lblDrop, dropAreaTexts(shell_.DropIsOral, settings_.DropAriaTips));
 }
 
-void ImportController::cmdExplorer_Click()
-{
-    openFileBrowser(shell_.WindowsFolder, settings_.PictReadFolda);
-}
+void ImportController::cmdExplorer_Click() { openFileBrowser(shell_.WindowsFolder, settings_.PictReadFolda); }
 
 void ImportController::mnuEditSamnail_Click()
 {

@@ -13,8 +13,7 @@ namespace tolvarine {
 
 ImportWindowHost::ImportWindowHost(ImportWindowParts parts, const ImportProgress &state)
     : parts_(std::move(parts)), state_(state)
-{
-}
+{}
 
 ImportWindowHost::~ImportWindowHost()
 {

@@ -17,8 +17,8 @@ namespace tolvarine {
 // The parts of the main window an import acts on.
 struct ImportWindowParts {
     QWidget *mainWindow = nullptr;
-    QList<QMenu *> menus;     // disabled while busy
-    QList<QWidget *> controls; // disabled while busy
+    QList<QMenu *> menus;            // disabled while busy
+    QList<QWidget *> controls;       // disabled while busy
     QListWidget *dropList = nullptr; // hidden while busy, shows the dropped paths
     std::function<QString()> currentFolder;
     std::function<void(const QString &folder)> setListedFolderAndRefresh;

@@ -48,10 +48,7 @@ private:
     int fd_;
 };
 
-QByteArray native(const QString &path)
-{
-    return QFile::encodeName(path);
-}
+QByteArray native(const QString &path) { return QFile::encodeName(path); }
 
 // Reads up to size bytes at offset; returns the count, or -1 on error.
 ssize_t readAt(int fd, char *buffer, size_t size, off_t offset)
@@ -134,8 +131,8 @@ int renameNoReplace(const QByteArray &from, const QByteArray &to)
 
 enum class Publish { Done, NameTaken, ReadFailed, WriteFailed };
 
-Publish publishCopy(int source, const struct stat &sourceStat, const QString &folder,
-                    const QString &name, int &error)
+Publish publishCopy(int source, const struct stat &sourceStat, const QString &folder, const QString &name,
+                    int &error)
 {
     QByteArray temporary;
     Descriptor out;
@@ -176,8 +173,8 @@ Publish publishCopy(int source, const struct stat &sourceStat, const QString &fo
     if (copied != sourceStat.st_size)
         return fail(Publish::ReadFailed, EIO);
 
-    if (!setModifiedTime(out.get(), sourceStat.st_mtim.tv_sec, sourceStat.st_mtim.tv_nsec) ||
-        ::fsync(out.get()) != 0)
+    if (!setModifiedTime(out.get(), sourceStat.st_mtim.tv_sec, sourceStat.st_mtim.tv_nsec)
+        || ::fsync(out.get()) != 0)
         return fail(Publish::WriteFailed, errno);
     if (!out.close()) {
         error = errno;

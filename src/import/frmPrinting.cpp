@@ -51,15 +51,9 @@ void frmPrinting::Form_Load(QWidget *mainWindow)
     Timer1->start();
 }
 
-void frmPrinting::Timer1_Timer()
-{
-    ProgressBar1->setValue(state_.intImportPos);
-}
+void frmPrinting::Timer1_Timer() { ProgressBar1->setValue(state_.intImportPos); }
 
-void frmPrinting::Form_Unload()
-{
-    Timer1->stop();
-}
+void frmPrinting::Form_Unload() { Timer1->stop(); }
 
 void frmPrinting::closeEvent(QCloseEvent *event)
 {

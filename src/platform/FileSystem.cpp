@@ -72,10 +72,7 @@ Outcome readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes)
     return Outcome::done(path);
 }
 
-bool sameStoreName(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
+bool sameStoreName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 bool storeNameLess(const QString &a, const QString &b)
 {

@@ -28,14 +28,11 @@ Outcome readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes);
 bool sameStoreName(const QString &a, const QString &b);
 bool storeNameLess(const QString &a, const QString &b);
 
-// Names in the store are compared without regard to case. Returns the path of the existing entry whose name equals the
-// last component of path ignoring case (the exact name preferred), or an empty
-// string when there is none.
+// Names in the store are compared without regard to case. Returns the path of the existing entry whose name
+// equals the last component of path ignoring case (the exact name preferred), or an empty string when there
+// is none.
 QString resolveCaseInsensitive(const QString &path);
 
-inline bool existsCaseInsensitive(const QString &path)
-{
-    return !resolveCaseInsensitive(path).isEmpty();
-}
+inline bool existsCaseInsensitive(const QString &path) { return !resolveCaseInsensitive(path).isEmpty(); }
 
 } // namespace tolvarine

@@ -12,16 +12,12 @@ MessageHandler &currentHandler()
 }
 } // namespace
 
-QString applicationTitle()
-{
-    return QStringLiteral("Tolvarine");
-}
+QString applicationTitle() { return QStringLiteral("Tolvarine"); }
 
-MessageAnswer showMessage(const QString &text, const QString &title, MessageButtons buttons,
-                          MessageIcon icon, MessageAnswer defaultAnswer)
+MessageAnswer showMessage(const QString &text, const QString &title, MessageButtons buttons, MessageIcon icon,
+                          MessageAnswer defaultAnswer)
 {
-    MessageRequest request{text, title.isEmpty() ? applicationTitle() : title, buttons, icon,
-                           defaultAnswer};
+    MessageRequest request{text, title.isEmpty() ? applicationTitle() : title, buttons, icon, defaultAnswer};
     const MessageHandler &handler = currentHandler();
     return handler ? handler(request) : defaultAnswer;
 }

@@ -27,8 +27,7 @@ using MessageHandler = std::function<MessageAnswer(const MessageRequest &)>;
 QString applicationTitle();
 
 MessageAnswer showMessage(const QString &text, const QString &title = QString(),
-                          MessageButtons buttons = MessageButtons::Ok,
-                          MessageIcon icon = MessageIcon::None,
+                          MessageButtons buttons = MessageButtons::Ok, MessageIcon icon = MessageIcon::None,
                           MessageAnswer defaultAnswer = MessageAnswer::Ok);
 
 // Replaces the handler; returns the previous one. An empty handler answers the

@@ -8,10 +8,7 @@
 namespace tolvarine {
 
 // A blank inside a line of text: space or tab.
-inline bool isBlank(QChar c)
-{
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
-}
+inline bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
 
 // Half to even (1.5 gives 2, 2.5 gives 2), as Visual Basic's conversions round,
 // whatever rounding mode is in force.

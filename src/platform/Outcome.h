@@ -8,21 +8,21 @@ namespace tolvarine {
 // into the user's message. Every fallible operation of the program uses this one
 // type, so that a caller never has to learn another convention.
 enum class Status {
-    Done,         // it did what was asked
-    Unchanged,    // nothing needed doing (the same bytes were there already)
-    Missing,      // the file or folder is not there (any more)
-    IsFolder,     // a folder where a file was expected
-    Unreadable,   // cannot be opened or read, or changed while read
-    ReadOnly,     // a read-only file, which the program never changes
+    Done,       // it did what was asked
+    Unchanged,  // nothing needed doing (the same bytes were there already)
+    Missing,    // the file or folder is not there (any more)
+    IsFolder,   // a folder where a file was expected
+    Unreadable, // cannot be opened or read, or changed while read
+    ReadOnly,   // a read-only file, which the program never changes
     FolderMissing,
-    WriteFailed,  // the target cannot be written (full, no rights, a server refusing)
+    WriteFailed, // the target cannot be written (full, no rights, a server refusing)
     NoFreeName,
-    NotJpeg,      // the bytes are no JPEG file
-    Damaged,      // the file's structure is broken or cut short
-    Refused,      // the operation would change more than it may, so it was not done
-    Unverified,   // the result did not pass its check and was not published
+    NotJpeg,    // the bytes are no JPEG file
+    Damaged,    // the file's structure is broken or cut short
+    Refused,    // the operation would change more than it may, so it was not done
+    Unverified, // the result did not pass its check and was not published
     Cancelled,
-    Invalid,      // the call does not fit its arguments or state (no bitmap, a size out of range)
+    Invalid, // the call does not fit its arguments or state (no bitmap, a size out of range)
 };
 
 struct Outcome {

@@ -42,10 +42,7 @@ SingleInstance::Result SingleInstance::tryAcquire()
     return lock_->error() == QLockFile::LockFailedError ? Result::HeldByAnother : Result::Unavailable;
 }
 
-bool SingleInstance::isHeld() const
-{
-    return lock_->isLocked();
-}
+bool SingleInstance::isHeld() const { return lock_->isLocked(); }
 
 void SingleInstance::release()
 {

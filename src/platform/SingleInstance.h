@@ -12,7 +12,7 @@ namespace tolvarine {
 // the application title. The lock lives as long as this object. A lock left behind
 // by a copy that crashed is taken over.
 class SingleInstance {
-  public:
+public:
     enum class Result {
         Acquired,      // this is the only copy
         HeldByAnother, // another running copy holds the lock
@@ -32,7 +32,7 @@ class SingleInstance {
 
     static QString defaultLockFolder();
 
-  private:
+private:
     QString path_;
     std::unique_ptr<QLockFile> lock_;
 };

@@ -9,10 +9,7 @@ int twipsToPixels(double twips, double dpi)
     return static_cast<int>(std::lround(twips * dpi / kTwipsPerInch));
 }
 
-double pixelsToTwips(double pixels, double dpi)
-{
-    return pixels * kTwipsPerInch / dpi;
-}
+double pixelsToTwips(double pixels, double dpi) { return pixels * kTwipsPerInch / dpi; }
 
 QRect twipsToPixels(const QRect &r, double dpi)
 {

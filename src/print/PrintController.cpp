@@ -57,8 +57,7 @@ QString printErrorText(const Outcome &outcome)
 
 PrintController::PrintController(PrintContext context)
     : c_(std::move(context)), chooser_(chooseWithDialog), previewer_(showPreviewWindow)
-{
-}
+{}
 
 PrintController::~PrintController() = default;
 
@@ -88,15 +87,9 @@ void PrintController::mnuFilePrint_Click()
     dialog_ = nullptr;
 }
 
-void PrintController::subPrintNormal()
-{
-    printRequested(SheetKind::Normal);
-}
+void PrintController::subPrintNormal() { printRequested(SheetKind::Normal); }
 
-void PrintController::subPrintLarge()
-{
-    printRequested(SheetKind::Large);
-}
+void PrintController::subPrintLarge() { printRequested(SheetKind::Large); }
 
 QWidget *PrintController::dialogParent() const
 {
@@ -119,7 +112,8 @@ SheetSource PrintController::sheetSource(SheetKind kind, const PrintRequest &req
 void PrintController::setQuality(QPrinter &printer) const
 {
     // Only the marker's presence counts, never its content.
-    const bool high = QFileInfo::exists(joinPath(c_.programFolder ? c_.programFolder() : QString(), kHighQualityMarker));
+    const bool high =
+        QFileInfo::exists(joinPath(c_.programFolder ? c_.programFolder() : QString(), kHighQualityMarker));
     printer.setResolution(high ? highestDpi_ : std::min(kNormalDpi, highestDpi_));
 }
 

@@ -33,7 +33,7 @@ struct PrintContext {
 // The print menu entry, the print dialog and the two print routines of the main
 // window, which forwards its own operations of these names here.
 class PrintController {
-  public:
+public:
     explicit PrintController(PrintContext context);
     ~PrintController();
     PrintController(const PrintController &) = delete;
@@ -58,7 +58,7 @@ class PrintController {
     void setDialogRunner(DialogRunner runner) { runner_ = std::move(runner); }
     void setPreviewShower(PreviewShower shower) { previewer_ = std::move(shower); }
 
-  private:
+private:
     void printRequested(SheetKind kind);
     SheetSource sheetSource(SheetKind kind, const PrintRequest &request) const;
     // The printer of the whole run, so that the printer dialog offers the last choice again.

@@ -48,10 +48,7 @@ const QPoint kNameAt(1900, 800);
 const QPoint kDateAt(8900, 800);
 const QPoint kClinicAt(8900, 15300);
 
-const LayoutTable &tableFor(SheetKind kind)
-{
-    return kind == SheetKind::Large ? kLarge : kNormal;
-}
+const LayoutTable &tableFor(SheetKind kind) { return kind == SheetKind::Large ? kLarge : kNormal; }
 
 QPoint onDevice(const SheetGeometry &g, QPoint twips)
 {
@@ -91,10 +88,7 @@ bool turnsQuarter(const SheetSlot &slot)
     return slot.panel == PanelKind::Face && (slot.code == 4 || slot.code == 5);
 }
 
-int pictureBoxTwips(SheetKind kind)
-{
-    return tableFor(kind).box;
-}
+int pictureBoxTwips(SheetKind kind) { return tableFor(kind).box; }
 
 SheetPlace placeSheetPicture(const SheetGeometry &geometry, const SheetSlot &slot, QSize stored)
 {

@@ -80,8 +80,8 @@ Loaded loadForSheet(const LoadJob &job, const SheetGeometry &geometry)
     if (sizeBeforeTurn(place).isEmpty()) // a sliver that rounds to nothing on paper
         return {Outcome::done(), stored, {}};
     const QSize target = atPictureResolution(sizeBeforeTurn(place), geometry.dpi);
-    if (!control.opResize(float(target.width()), float(target.height())) ||
-        !turnByCode(control, job.slot.panel, job.slot.code))
+    if (!control.opResize(float(target.width()), float(target.height()))
+        || !turnByCode(control, job.slot.panel, job.slot.code))
         return {Outcome::failed(Status::Unreadable, control.lastFailure().detail), stored, {}};
     return {Outcome::done(), stored, control.image()};
 }

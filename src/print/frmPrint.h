@@ -21,7 +21,7 @@ namespace tolvarine {
 // previous request as it was.
 class frmPrint : public QDialog {
     Q_OBJECT
-  public:
+public:
     frmPrint(QWidget *owner, const QString &mainKrNo, const QString &strKrName, PrintRequest &request,
              std::function<void()> subPrintNormal, std::function<void()> subPrintLarge);
 
@@ -47,7 +47,7 @@ class frmPrint : public QDialog {
     QPushButton *cmdPreview = nullptr;
     QCheckBox *chePrintLarge = nullptr;
 
-  private:
+private:
     void Form_Load(const QString &mainKrNo, const QString &strKrName);
     QRect toPixels(int left, int top, int width, int height) const;
 

@@ -14,10 +14,7 @@
 
 namespace tolvarine {
 
-QDateTime zeroDate()
-{
-    return QDateTime(QDate(1899, 12, 30), QTime(0, 0, 0));
-}
+QDateTime zeroDate() { return QDateTime(QDate(1899, 12, 30), QTime(0, 0, 0)); }
 
 std::optional<QDate> exifTextDate(const QString &exifDateTime)
 {
@@ -39,7 +36,8 @@ std::optional<QDateTime> readFileDate(const QString &fileName, Outcome *failure)
     struct stat st {};
     if (::stat(QFile::encodeName(fileName).constData(), &st) != 0) {
         if (failure)
-            *failure = Outcome::failed(errno == ENOENT ? Status::Missing : Status::Unreadable, fileName, errno);
+            *failure =
+                Outcome::failed(errno == ENOENT ? Status::Missing : Status::Unreadable, fileName, errno);
         return std::nullopt;
     }
     return QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec);

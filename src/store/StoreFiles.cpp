@@ -63,24 +63,12 @@ QString faceFolderForCreating(const QString &patientFolder)
     return existing.isEmpty() ? joinPath(patientFolder, QStringLiteral("Face")) : existing;
 }
 
-QStringList listPictures(const QString &folder)
-{
-    return listBySuffix(folder, QStringLiteral(".jpg"));
-}
+QStringList listPictures(const QString &folder) { return listBySuffix(folder, QStringLiteral(".jpg")); }
 
-QStringList listThumbnails(const QString &folder)
-{
-    return listBySuffix(folder, QStringLiteral("sn.cmp"));
-}
+QStringList listThumbnails(const QString &folder) { return listBySuffix(folder, QStringLiteral("sn.cmp")); }
 
-bool storePathLess(const QString &a, const QString &b)
-{
-    return storeNameLess(a, b);
-}
+bool storePathLess(const QString &a, const QString &b) { return storeNameLess(a, b); }
 
-void sortStorePaths(QStringList &paths)
-{
-    std::sort(paths.begin(), paths.end(), storePathLess);
-}
+void sortStorePaths(QStringList &paths) { std::sort(paths.begin(), paths.end(), storePathLess); }
 
 } // namespace tolvarine

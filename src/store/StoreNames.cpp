@@ -15,10 +15,7 @@ QString visitDateText(const QDate &date)
     return QString::asprintf("%04d/%02d/%02d", date.year(), date.month(), date.day());
 }
 
-QString visitDateText(const QDateTime &dateTime)
-{
-    return visitDateText(dateTime.date());
-}
+QString visitDateText(const QDateTime &dateTime) { return visitDateText(dateTime.date()); }
 
 std::optional<QDate> parseVisitDate(const QString &text)
 {

@@ -10,8 +10,8 @@ const QString kSeparator = QStringLiteral("/");
 // path out of its folder.
 bool isUsablePatientNumber(const QString &krNo)
 {
-    return krNo.size() == kPatientNumberLength && !krNo.contains(QLatin1Char('/')) &&
-           !krNo.contains(QChar(u'\0'));
+    return krNo.size() == kPatientNumberLength && !krNo.contains(QLatin1Char('/'))
+           && !krNo.contains(QChar(u'\0'));
 }
 
 } // namespace
@@ -45,10 +45,7 @@ QString patientFolder(const QString &pictFolda, const QString &krNo)
     return joinPath(group, krNo);
 }
 
-QString faceFolder(const QString &patientFolder)
-{
-    return joinPath(patientFolder, QStringLiteral("face"));
-}
+QString faceFolder(const QString &patientFolder) { return joinPath(patientFolder, QStringLiteral("face")); }
 
 QString thumbnailPath(const QString &picturePath)
 {

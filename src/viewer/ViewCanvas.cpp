@@ -64,10 +64,7 @@ void ViewCanvas::refit()
     update();
 }
 
-int ViewCanvas::labelHeight() const
-{
-    return fontMetrics().height() + 6;
-}
+int ViewCanvas::labelHeight() const { return fontMetrics().height() + 6; }
 
 void ViewCanvas::layoutPanes()
 {

@@ -19,7 +19,7 @@ class ViewPicture;
 // at (the window's pixels times its device pixel ratio) and are painted 1:1.
 class ViewCanvas : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit ViewCanvas(QWidget *parent = nullptr);
     ~ViewCanvas() override;
 
@@ -45,7 +45,7 @@ class ViewCanvas : public QWidget {
     // The point of the single picture (turned, in its stored pixels) under a point of this widget.
     QPointF picturePointAt(QPointF at) const;
 
-  protected:
+protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
@@ -54,7 +54,7 @@ class ViewCanvas : public QWidget {
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
-  private:
+private:
     struct Pane {
         std::shared_ptr<ViewPicture> picture;
         QString label;

@@ -48,8 +48,8 @@ QSize viewWindowTwips(int32_t viewSize, bool portrait)
 
 QString viewCaption(const QString &pictFolda, const QString &strFileName, const QDateTime &fileDate)
 {
-    return strFileName.mid(pictFolda.size()) + QStringLiteral(" - ") + visitDateText(fileDate) +
-           QStringLiteral(" - View");
+    return strFileName.mid(pictFolda.size()) + QStringLiteral(" - ") + visitDateText(fileDate)
+           + QStringLiteral(" - View");
 }
 
 int16_t viewOrientationCode(const AppSettings &settings, PanelKind kind, int position)
@@ -84,23 +84,13 @@ void subAdjust(ImagingControl &img1, const AppSettings &settings)
 
 ViewPicture::ViewPicture(QString path, PanelKind kind, int16_t code, const AppSettings &settings)
     : path_(std::move(path)), kind_(kind), code_(code), settings_(settings)
-{
-}
+{}
 
-bool ViewPicture::turnsSideways() const
-{
-    return kind_ == PanelKind::Face && (code_ == 4 || code_ == 5);
-}
+bool ViewPicture::turnsSideways() const { return kind_ == PanelKind::Face && (code_ == 4 || code_ == 5); }
 
-QSize ViewPicture::turnedSize() const
-{
-    return turnsSideways() ? stored_.transposed() : stored_;
-}
+QSize ViewPicture::turnedSize() const { return turnsSideways() ? stored_.transposed() : stored_; }
 
-QSize ViewPicture::unturned(QSize turned) const
-{
-    return turnsSideways() ? turned.transposed() : turned;
-}
+QSize ViewPicture::unturned(QSize turned) const { return turnsSideways() ? turned.transposed() : turned; }
 
 // The decode size that gives the stored picture at a scale, rounded up.
 QSize ViewPicture::decodeWanted(double scale) const

@@ -38,7 +38,7 @@ void subAdjust(ImagingControl &img1, const AppSettings &settings);
 // when it needs more pixels than it holds. Fitted and zoomed bitmaps are turned by
 // the position's code and adjusted as the settings say.
 class ViewPicture {
-  public:
+public:
     ViewPicture(QString path, PanelKind kind, int16_t code, const AppSettings &settings);
 
     const QString &path() const { return path_; }
@@ -65,7 +65,7 @@ class ViewPicture {
     // Decodes of the file so far.
     int decodeCount() const { return decodes_; }
 
-  private:
+private:
     QSize unturned(QSize turned) const;
     QSize decodeWanted(double scale) const;
     Outcome decodeInto(ImagingControl &control, QSize wanted);

@@ -221,11 +221,11 @@ void frmView::keyPressEvent(QKeyEvent *event)
         stepVisit(-1);
     } else if (key == Qt::Key_PageDown) {
         stepVisit(1);
-    } else if (key == Qt::Key_C &&
-               !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+    } else if (key == Qt::Key_C
+               && !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         toggleCompare();
-    } else if (event->matches(QKeySequence::ZoomIn) ||
-               (control && (key == Qt::Key_Plus || key == Qt::Key_Equal))) {
+    } else if (event->matches(QKeySequence::ZoomIn)
+               || (control && (key == Qt::Key_Plus || key == Qt::Key_Equal))) {
         Img1->zoomAtPointer(kKeyZoomStep);
     } else if (event->matches(QKeySequence::ZoomOut) || (control && key == Qt::Key_Minus)) {
         Img1->zoomAtPointer(1.0 / kKeyZoomStep);
@@ -264,9 +264,6 @@ void frmView::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-void frmView::Form_Unload()
-{
-    place_.save(store_, *this);
-}
+void frmView::Form_Unload() { place_.save(store_, *this); }
 
 } // namespace tolvarine

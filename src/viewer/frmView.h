@@ -13,8 +13,8 @@
 #include <QWidget>
 
 #include "app/AppSettings.h"
-#include "app/WindowPlace.h"
 #include "app/SharedState.h"
+#include "app/WindowPlace.h"
 #include "browse/PanelFill.h"
 #include "viewer/VisitSteps.h"
 
@@ -36,7 +36,7 @@ class ViewPicture;
 // the opened picture; Esc closes.
 class frmView : public QWidget {
     Q_OBJECT
-  public:
+public:
     frmView(const AppSettings &settings, QSettings &store, const BrowseState &state,
             QWidget *owner = nullptr);
     ~frmView() override;
@@ -55,13 +55,13 @@ class frmView : public QWidget {
 
     bool isComparing() const { return comparing_; }
 
-  protected:
+protected:
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
-  private:
+private:
     void Form_Load();
     void Form_Resize();
     void Form_Unload();

@@ -135,7 +135,8 @@ TEST_F(ClinicIniFile, ValuesAreCutAtSixtyThreeShiftJisBytes)
 {
     // 40 double-byte characters are 80 bytes: 31 of them fit.
     const QString longName = QString(40, QChar(0x3042));
-    write(QStringLiteral("[Clinic]\nName=%1\nFont=%2\n").arg(longName, QString(70, QLatin1Char('f'))).toUtf8());
+    write(
+        QStringLiteral("[Clinic]\nName=%1\nFont=%2\n").arg(longName, QString(70, QLatin1Char('f'))).toUtf8());
     const auto ini = readClinicIni(box.path());
     ASSERT_TRUE(ini);
     EXPECT_EQ(ini->ClinicName, QString(31, QChar(0x3042)));

@@ -60,8 +60,9 @@ class Layouts : public ::testing::TestWithParam<bool> {};
 
 std::vector<QRect> visibleControls(const MainLayout &l)
 {
-    std::vector<QRect> all{l.lblKrNo, l.txtKrNo, l.cmdKrNo, l.lblKrName, l.txtKrName, l.List3,
-                           l.cmdExplorer, l.lblDrop, l.cmdDrop, l.Drive1, l.Dir1, l.List1, l.ListFaDate};
+    std::vector<QRect> all{l.lblKrNo, l.txtKrNo,     l.cmdKrNo,   l.lblKrName, l.txtKrName,
+                           l.List3,   l.cmdExplorer, l.lblDrop,   l.cmdDrop,   l.Drive1,
+                           l.Dir1,    l.List1,       l.ListFaDate};
     all.insert(all.end(), l.ImgSam.begin(), l.ImgSam.end());
     all.insert(all.end(), l.ImgFace.begin(), l.ImgFace.end());
     return all;
@@ -95,9 +96,10 @@ TEST_P(Layouts, TheIntraoralPicturesFormAThreeByThreeGrid)
 {
     const bool compact = GetParam();
     const MainLayout l = mainLayout(compact);
-    const std::array<int, 3> columns = compact ? std::array<int, 3>{2220, 4680, 7120}
-                                               : std::array<int, 3>{2240, 5300, 8360};
-    const std::array<int, 3> rows = compact ? std::array<int, 3>{120, 2080, 4080} : std::array<int, 3>{120, 2560, 5040};
+    const std::array<int, 3> columns =
+        compact ? std::array<int, 3>{2220, 4680, 7120} : std::array<int, 3>{2240, 5300, 8360};
+    const std::array<int, 3> rows =
+        compact ? std::array<int, 3>{120, 2080, 4080} : std::array<int, 3>{120, 2560, 5040};
     // (position, column, row): top row 4 and 6, middle row 2, 1, 3, bottom row 0 and 5
     const int cells[7][3] = {{4, 1, 0}, {6, 2, 0}, {2, 0, 1}, {1, 1, 1}, {3, 2, 1}, {0, 0, 2}, {5, 1, 2}};
     for (const auto &cell : cells) {

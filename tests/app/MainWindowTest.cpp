@@ -25,10 +25,10 @@
 #include "app/Fonts.h"
 #include "app/MainLayout.h"
 #include "app/frmMain.h"
-#include "imaging/ImagingView.h"
-#include "import/DropList.h"
 #include "browse/DriveList.h"
 #include "browse/FolderList.h"
+#include "imaging/ImagingView.h"
+#include "import/DropList.h"
 #include "platform/Twips.h"
 #include "store/CaptureDate.h"
 #include "support/TestSupport.h"
@@ -108,9 +108,9 @@ TEST_P(MainWindowGeometry, PutsTheControlsWhereTheLayoutSays)
     EXPECT_EQ(w->height(), client->y() + client->height());
     EXPECT_EQ(w->width(), client->width());
     const QRect inside = client->rect();
-    for (QWidget *control : std::initializer_list<QWidget *>{w->Dir1, w->List1, w->ListFaDate, w->List3,
-                                                             w->cmdDrop, w->ImgFace[3], w->ImgFace[4],
-                                                             w->ImgSam[3], w->ImgSam[6]})
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{w->Dir1, w->List1, w->ListFaDate, w->List3, w->cmdDrop,
+                                          w->ImgFace[3], w->ImgFace[4], w->ImgSam[3], w->ImgSam[6]})
         EXPECT_TRUE(inside.contains(control->geometry())) << control->metaObject()->className();
     EXPECT_EQ(w->Line1->width(), client->width());
     EXPECT_EQ(w->Line2->width(), client->width());
@@ -128,8 +128,8 @@ INSTANTIATE_TEST_SUITE_P(
                       GeometryCase{120, 1, true}, GeometryCase{144, 0, false}, GeometryCase{144, 1, true},
                       GeometryCase{std::nullopt, 0, false}, GeometryCase{std::nullopt, 1, true}),
     test::namedBy([](const GeometryCase &c) {
-        return (c.density ? QStringLiteral("dpi%1").arg(*c.density) : QStringLiteral("noScreen")) +
-               QStringLiteral("_OsFontSize%1").arg(c.osFontSize);
+        return (c.density ? QStringLiteral("dpi%1").arg(*c.density) : QStringLiteral("noScreen"))
+               + QStringLiteral("_OsFontSize%1").arg(c.osFontSize);
     }));
 
 TEST_F(MainWindowTest, TheWindowIsDesignedAsTheProgramsOwn)
@@ -184,14 +184,16 @@ TEST_F(MainWindowTest, TheMenuTreeHasItsCaptionsAndSeparators)
 
     EXPECT_EQ(captions(w->mnuFile), (QStringList{"印刷(&P)", "—", "終了(&X)"}));
     EXPECT_EQ(names(w->mnuFile), (QStringList{"mnuFilePrint", "mnuFileSep", "mnuFileExit"}));
-    EXPECT_EQ(captions(w->mnuEdit), (QStringList{"ﾌｧｲﾙ名表示順変更", "—", "口腔に空白画像の追加", "顔面に空白画像の追加",
-                                                 "—", "ｻﾑﾈｲﾙの再作成", "—", "ﾌｧｲﾙの更新日変更"}));
-    EXPECT_EQ(names(w->mnuEdit), (QStringList{"mnuEditChange", "mnuEditSep0", "mnuEditNoPicture",
-                                              "mnuEditFaceNoPicture", "mnuEditSep", "mnuEditSamnail",
-                                              "mnuEditSep2", "mnuEditKousin"}));
+    EXPECT_EQ(captions(w->mnuEdit),
+              (QStringList{"ﾌｧｲﾙ名表示順変更", "—", "口腔に空白画像の追加", "顔面に空白画像の追加", "—",
+                           "ｻﾑﾈｲﾙの再作成", "—", "ﾌｧｲﾙの更新日変更"}));
+    EXPECT_EQ(names(w->mnuEdit),
+              (QStringList{"mnuEditChange", "mnuEditSep0", "mnuEditNoPicture", "mnuEditFaceNoPicture",
+                           "mnuEditSep", "mnuEditSamnail", "mnuEditSep2", "mnuEditKousin"}));
     EXPECT_EQ(captions(w->mnuOpt), (QStringList{"ｵﾌﾟｼｮﾝ"}));
     EXPECT_EQ(captions(w->mnuHelp), (QStringList{"ﾍﾙﾌﾟ目次", "ﾍﾙﾌﾟ検索", "—", "ﾊﾞｰｼﾞｮﾝ情報"}));
-    EXPECT_EQ(names(w->mnuHelp), (QStringList{"mnuHelpContent", "mnuHelpSearch", "mnuHelpSep", "mnuHelpAbout"}));
+    EXPECT_EQ(names(w->mnuHelp),
+              (QStringList{"mnuHelpContent", "mnuHelpSearch", "mnuHelpSep", "mnuHelpAbout"}));
 
     EXPECT_EQ(w->mnuPict->title(), QStringLiteral("外部"));
     EXPECT_FALSE(w->menuBar()->actions().contains(w->mnuPict->menuAction()));
@@ -312,8 +314,8 @@ TEST_F(MainWindowTest, OpensThePictureFolderOnce)
 TEST_F(MainWindowTest, APictureFolderThatCannotBeShownFallsBackToTheProgramsFolderSilently)
 {
     const QString file = box.write(QStringLiteral("plain.txt"), "x");
-    for (const QString &bad : {box.file(QStringLiteral("no/such/folder")), file,
-                               QStringLiteral("/no-such-drive-xyz/001")}) {
+    for (const QString &bad :
+         {box.file(QStringLiteral("no/such/folder")), file, QStringLiteral("/no-such-drive-xyz/001")}) {
         setSetting(QStringLiteral("PictFolda"), bad);
         const auto w = loadWindow();
         EXPECT_EQ(w->Dir1->path(), program) << bad.toStdString();
@@ -456,8 +458,9 @@ TEST_P(MainWindowDating, ADateChangeIsSeenByBothWaysOfDating)
     setSetting(QStringLiteral("FileHizuke"), QString::number(GetParam()));
     const auto w = loadWindow();
     ASSERT_EQ(w->appSettings().FileHizuke, GetParam());
-    const QString picture = box.write(QStringLiteral("pictures/001/00123/a.jpg"),
-                                      test::encodeJpegWithExif(test::makeGradientImage(48, 32), "2009:05:12 14:03:27"));
+    const QString picture =
+        box.write(QStringLiteral("pictures/001/00123/a.jpg"),
+                  test::encodeJpegWithExif(test::makeGradientImage(48, 32), "2009:05:12 14:03:27"));
     test::setModified(picture, QDateTime(QDate(2010, 1, 2), QTime(8, 0)));
 
     w->state().strTargetFile = picture;
@@ -490,8 +493,9 @@ TEST_F(MainWindowTest, DateFailuresAreToldInTheirOwnWords)
     EXPECT_EQ(messages.messages().size(), 1u);
     messages.clear();
 
-    const QString picture = box.write(QStringLiteral("ro.jpg"),
-                                      test::encodeJpegWithExif(test::makeGradientImage(48, 32), "2009:05:12 14:03:27"));
+    const QString picture =
+        box.write(QStringLiteral("ro.jpg"),
+                  test::encodeJpegWithExif(test::makeGradientImage(48, 32), "2009:05:12 14:03:27"));
     QFile::setPermissions(picture, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     w->state().strTargetFile = picture;
     w->state().datNewDate = QDateTime(QDate(2008, 3, 3), QTime(12, 0));

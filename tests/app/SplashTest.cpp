@@ -20,7 +20,7 @@ using namespace tolvarine;
 namespace {
 
 class SplashTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         installFontSubstitutions();
@@ -170,7 +170,7 @@ TEST(AppIcon, OffersEverySize)
 
 // The start-up's splash and main window, with a stand-in for the main window's load.
 class StartupSequence : public ::testing::Test {
-  protected:
+protected:
     static frmSplash *visibleSplash()
     {
         for (QWidget *w : QApplication::topLevelWidgets()) {

@@ -70,8 +70,8 @@ QString cornerColours(const QImage &image)
     if (image.isNull())
         return QStringLiteral("null");
     const int r = image.width() - 3, b = image.height() - 3;
-    return QString(QChar(quadrantColour(image, 2, 2))) + QChar(quadrantColour(image, r, 2)) +
-           QChar(quadrantColour(image, 2, b)) + QChar(quadrantColour(image, r, b));
+    return QString(QChar(quadrantColour(image, 2, 2))) + QChar(quadrantColour(image, r, 2))
+           + QChar(quadrantColour(image, 2, b)) + QChar(quadrantColour(image, r, b));
 }
 
 } // namespace tolvarine::test

@@ -22,7 +22,7 @@ namespace tolvarine::test {
 
 // A main window over a picture folder of the test's own, with its own settings.
 class BrowseWindow : public WindowFixture {
-  protected:
+protected:
     void SetUp() override
     {
         WindowFixture::SetUp();

@@ -21,7 +21,7 @@ namespace tolvarine {
 namespace {
 
 class Browse : public test::BrowseWindow {
-  protected:
+protected:
     // Patient 123 with visits of 2008/12/01 (one picture), 2009/01/20 (two) and
     // 2009/03/15 (three intraoral, two facial).
     QString makePatient123()
@@ -624,8 +624,8 @@ TEST_F(Browse, AClickOpensAFurtherViewWindowEachTime)
         } else {
             ++oral;
             EXPECT_EQ(v->strViewFile, folder + "/IMG_0005.jpg");
-            EXPECT_EQ(v->windowTitle(), folder.mid(w->appSettings().PictFolda.size()) +
-                                          "/IMG_0005.jpg - 2009/03/15 - View");
+            EXPECT_EQ(v->windowTitle(),
+                      folder.mid(w->appSettings().PictFolda.size()) + "/IMG_0005.jpg - 2009/03/15 - View");
             EXPECT_EQ(v->intViewPos, 1);
         }
         EXPECT_FALSE(v->isModal());

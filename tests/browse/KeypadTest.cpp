@@ -8,15 +8,15 @@
 
 #include "BrowseWindowFixture.h"
 #include "browse/BrowseController.h"
-#include "browse/frmKrNo.h"
 #include "browse/FolderList.h"
+#include "browse/frmKrNo.h"
 #include "platform/Twips.h"
 
 namespace tolvarine {
 namespace {
 
 class Keypad : public test::BrowseWindow {
-  protected:
+protected:
     static void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 };
 

@@ -36,7 +36,7 @@ PanelSetup setup(PanelKind kind, const QString &order = QString(), std::vector<i
 }
 
 class PanelFill : public ::testing::Test {
-  protected:
+protected:
     QStringList pictures(int count, const QString &folder = QStringLiteral("p"))
     {
         QStringList paths;
@@ -150,8 +150,8 @@ TEST_F(PanelFill, AThumbnailWithoutItsCodeIsUsedAsItIs)
     const QStringList entries = pictures(1);
     // Made by an older program: turned, with no note of the code.
     QImage turned = test::decoded(entries[0]).scaled(195, 146).mirrored(true, true);
-    const QString thumbnail = box.write(QFileInfo(thumbnailPath(entries[0])).fileName().prepend("p/"),
-                                        test::encodeJpeg(turned));
+    const QString thumbnail =
+        box.write(QFileInfo(thumbnailPath(entries[0])).fileName().prepend("p/"), test::encodeJpeg(turned));
     ASSERT_EQ(thumbnail, thumbnailPath(entries[0]));
     const QByteArray before = test::bytesOf(thumbnail);
     const std::vector<PanelPicture> shown = preparePanel(entries, setup(PanelKind::Oral));
@@ -289,7 +289,8 @@ TEST_F(PanelFill, OnlyAPictureReallyCutShortKeepsNoThumbnail)
     };
     const PanelSetup oral = setup(PanelKind::Oral);
     for (const Row &row : rows) {
-        const QString path = box.write(QStringLiteral("cut/%1.jpg").arg(QString::fromLatin1(row.name)), row.bytes);
+        const QString path =
+            box.write(QStringLiteral("cut/%1.jpg").arg(QString::fromLatin1(row.name)), row.bytes);
         const std::vector<PanelPicture> shown = preparePanel({path}, oral);
         ASSERT_EQ(shown.size(), 1u) << row.name;
         EXPECT_FALSE(shown[0].image.isNull()) << row.name;

@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, FolderNumber,
                          test::namedBy([](const FolderNumberCase &c) { return c.folder; }));
 
 class Lookup : public ::testing::Test {
-  protected:
+protected:
     test::Sandbox box;
     QString pictures = box.mkdir(QStringLiteral("pict"));
 };

@@ -15,10 +15,7 @@ namespace {
 using test::MessageRecorder;
 using test::Sandbox;
 
-QDateTime day(int y, int m, int d, int hour = 10)
-{
-    return QDateTime(QDate(y, m, d), QTime(hour, 0));
-}
+QDateTime day(int y, int m, int d, int hour = 10) { return QDateTime(QDate(y, m, d), QTime(hour, 0)); }
 
 // Empty pictures, one a day from a start date, or all on one day.
 QStringList touchPictures(const Sandbox &box, const QString &folder, int count, bool oneDay)

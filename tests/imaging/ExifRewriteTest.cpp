@@ -37,10 +37,7 @@ struct Rewrite {
     QByteArray jpeg;
 };
 
-std::ostream &operator<<(std::ostream &os, const Rewrite &r)
-{
-    return os << r.name;
-}
+std::ostream &operator<<(std::ostream &os, const Rewrite &r) { return os << r.name; }
 
 class InPlaceDate : public ::testing::TestWithParam<Rewrite> {};
 class SplicedExif : public ::testing::TestWithParam<Rewrite> {};

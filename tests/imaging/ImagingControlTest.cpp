@@ -30,10 +30,7 @@ struct TurnCase {
     std::function<QPoint(int x, int y, int w, int h)> moves;
 };
 
-std::ostream &operator<<(std::ostream &os, const TurnCase &c)
-{
-    return os << c.name;
-}
+std::ostream &operator<<(std::ostream &os, const TurnCase &c) { return os << c.name; }
 
 class Turning : public ::testing::TestWithParam<TurnCase> {};
 
@@ -75,28 +72,41 @@ TEST_P(Turning, EveryPixelMovesExactly)
 
 INSTANTIATE_TEST_SUITE_P(
     ImagingControl, Turning,
-    ::testing::Values(
-        TurnCase{"rotate90", [](ImagingControl &c) { return c.opRotate(9000, true, Qt::white); },
-                 QSize(20, 40), {kBlue, kRed, kWhite, kGreen},
-                 [](int x, int y, int, int h) { return QPoint(h - 1 - y, x); }},
-        TurnCase{"rotate180", [](ImagingControl &c) { return c.opRotate(18000, true, Qt::white); },
-                 QSize(40, 20), {kWhite, kBlue, kGreen, kRed},
-                 [](int x, int y, int w, int h) { return QPoint(w - 1 - x, h - 1 - y); }},
-        TurnCase{"rotate270", [](ImagingControl &c) { return c.opRotate(27000, true, Qt::white); },
-                 QSize(20, 40), {kGreen, kWhite, kRed, kBlue},
-                 [](int x, int y, int w, int) { return QPoint(y, w - 1 - x); }},
-        TurnCase{"rotateMinus90", [](ImagingControl &c) { return c.opRotate(-9000, true, Qt::white); },
-                 QSize(20, 40), {kGreen, kWhite, kRed, kBlue},
-                 [](int x, int y, int w, int) { return QPoint(y, w - 1 - x); }},
-        TurnCase{"rotate360", [](ImagingControl &c) { return c.opRotate(36000, true, Qt::white); },
-                 QSize(40, 20), {kRed, kGreen, kBlue, kWhite},
-                 [](int x, int y, int, int) { return QPoint(x, y); }},
-        TurnCase{"mirror", [](ImagingControl &c) { return c.opMirror(); }, QSize(40, 20),
-                 {kGreen, kRed, kWhite, kBlue},
-                 [](int x, int y, int w, int) { return QPoint(w - 1 - x, y); }},
-        TurnCase{"flip", [](ImagingControl &c) { return c.opFlip(); }, QSize(40, 20),
-                 {kBlue, kWhite, kRed, kGreen},
-                 [](int x, int y, int, int h) { return QPoint(x, h - 1 - y); }}),
+    ::testing::Values(TurnCase{"rotate90",
+                               [](ImagingControl &c) { return c.opRotate(9000, true, Qt::white); },
+                               QSize(20, 40),
+                               {kBlue, kRed, kWhite, kGreen},
+                               [](int x, int y, int, int h) { return QPoint(h - 1 - y, x); }},
+                      TurnCase{"rotate180",
+                               [](ImagingControl &c) { return c.opRotate(18000, true, Qt::white); },
+                               QSize(40, 20),
+                               {kWhite, kBlue, kGreen, kRed},
+                               [](int x, int y, int w, int h) { return QPoint(w - 1 - x, h - 1 - y); }},
+                      TurnCase{"rotate270",
+                               [](ImagingControl &c) { return c.opRotate(27000, true, Qt::white); },
+                               QSize(20, 40),
+                               {kGreen, kWhite, kRed, kBlue},
+                               [](int x, int y, int w, int) { return QPoint(y, w - 1 - x); }},
+                      TurnCase{"rotateMinus90",
+                               [](ImagingControl &c) { return c.opRotate(-9000, true, Qt::white); },
+                               QSize(20, 40),
+                               {kGreen, kWhite, kRed, kBlue},
+                               [](int x, int y, int w, int) { return QPoint(y, w - 1 - x); }},
+                      TurnCase{"rotate360",
+                               [](ImagingControl &c) { return c.opRotate(36000, true, Qt::white); },
+                               QSize(40, 20),
+                               {kRed, kGreen, kBlue, kWhite},
+                               [](int x, int y, int, int) { return QPoint(x, y); }},
+                      TurnCase{"mirror",
+                               [](ImagingControl &c) { return c.opMirror(); },
+                               QSize(40, 20),
+                               {kGreen, kRed, kWhite, kBlue},
+                               [](int x, int y, int w, int) { return QPoint(w - 1 - x, y); }},
+                      TurnCase{"flip",
+                               [](ImagingControl &c) { return c.opFlip(); },
+                               QSize(40, 20),
+                               {kBlue, kWhite, kRed, kGreen},
+                               [](int x, int y, int, int h) { return QPoint(x, h - 1 - y); }}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ImagingControl, ResizeRoundsToTheAskedSize)
@@ -106,8 +116,10 @@ TEST(ImagingControl, ResizeRoundsToTheAskedSize)
         QSize expected;
     };
     // 195 x (195 x h / w) is how the panels shrink a picture.
-    const std::vector<Row> rows{{195.f, 195.f * 20 / 40, {195, 98}}, {1.f, 1.f, {1, 1}},
-                                {100.4f, 50.6f, {100, 51}},          {400.f, 10.f, {400, 10}},
+    const std::vector<Row> rows{{195.f, 195.f * 20 / 40, {195, 98}},
+                                {1.f, 1.f, {1, 1}},
+                                {100.4f, 50.6f, {100, 51}},
+                                {400.f, 10.f, {400, 10}},
                                 {40.f, 20.f, {40, 20}}};
     for (const auto &row : rows) {
         ImagingControl control;
@@ -204,8 +216,8 @@ TEST(ImagingControl, ReducedScaleLoadIsNeverSmallerThanWanted)
         QSize wanted;
         bool reduced;
     };
-    const std::vector<Row> rows{{{195, 195}, true},  {{195, 0}, true},   {{100, 100}, true},
-                                {{900, 10}, false},  {{2000, 2000}, false}, {{1600, 1200}, false},
+    const std::vector<Row> rows{{{195, 195}, true}, {{195, 0}, true},      {{100, 100}, true},
+                                {{900, 10}, false}, {{2000, 2000}, false}, {{1600, 1200}, false},
                                 {QSize(), false}};
     for (const auto &row : rows) {
         SCOPED_TRACE(testing::Message() << row.wanted.width() << "x" << row.wanted.height());
@@ -237,10 +249,7 @@ struct BadFile {
     bool damaged;
 };
 
-std::ostream &operator<<(std::ostream &os, const BadFile &f)
-{
-    return os << f.name;
-}
+std::ostream &operator<<(std::ostream &os, const BadFile &f) { return os << f.name; }
 
 std::vector<BadFile> badFiles()
 {
@@ -259,8 +268,9 @@ std::vector<BadFile> badFiles()
         {"png_named_jpg", test::encodePng(test::makeQuadrantImage(64, 64)), QSize(), true, false},
         {"claims_60000_square", huge, QSize(), false, false},
         {"claims_60000_square_reduced", huge, QSize(195, 195), false, false},
-        {"no_scan", jpeg.left(test::jpegScanData(jpeg).isEmpty() ? 0 : jpeg.size() - test::jpegScanData(jpeg).size()) +
-                        QByteArray("\xFF\xD9", 2),
+        {"no_scan",
+         jpeg.left(test::jpegScanData(jpeg).isEmpty() ? 0 : jpeg.size() - test::jpegScanData(jpeg).size())
+             + QByteArray("\xFF\xD9", 2),
          QSize(), false, false},
     };
 }
@@ -318,8 +328,8 @@ TEST(ImagingControl, BrightnessAndContrastFollowTheirFormulas)
         {true, -500, 228, 178}, {true, 0, 77, 77},      {false, 0, 77, 77},
     };
     for (const auto &row : rows) {
-        SCOPED_TRACE(testing::Message() << (row.contrast ? "contrast " : "brightness ") << row.value
-                                        << " on " << row.in);
+        SCOPED_TRACE(testing::Message()
+                     << (row.contrast ? "contrast " : "brightness ") << row.value << " on " << row.in);
         QImage image(4, 4, QImage::Format_RGB32);
         image.fill(qRgb(row.in, row.in, row.in));
         ImagingControl control;
@@ -357,7 +367,7 @@ TEST(ImagingControl, ContrastPerColourPlane)
     ASSERT_TRUE(control.opMergePlanes(0));
     control.opFinish();
     const QRgb p = control.image().pixel(3, 2);
-    EXPECT_EQ(qRed(p), 236);  // 128 + 72 x 1.5
+    EXPECT_EQ(qRed(p), 236); // 128 + 72 x 1.5
     EXPECT_EQ(qGreen(p), 60);
     EXPECT_EQ(qBlue(p), 128);
     EXPECT_EQ(control.image().size(), QSize(6, 4));

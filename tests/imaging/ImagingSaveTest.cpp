@@ -74,10 +74,7 @@ struct Source {
     QByteArray jpeg;
 };
 
-std::ostream &operator<<(std::ostream &os, const Source &s)
-{
-    return os << s.name;
-}
+std::ostream &operator<<(std::ostream &os, const Source &s) { return os << s.name; }
 
 std::vector<Source> dateSources()
 {
@@ -150,8 +147,9 @@ TEST(ImagingSave, CommentTwoFallsBackToTheOriginalDate)
     EXPECT_EQ(control.opReadComment(box.write("a.jpg", photo()), 0, 2), kOldDate);
     EXPECT_EQ(control.opReadComment(box.write("b.jpg", photo(QString(), kOriginal)), 0, 2), kOriginal);
     EXPECT_TRUE(control.opReadComment(box.write("c.jpg", photo(QString(), QString())), 0, 2).isEmpty());
-    EXPECT_TRUE(control.opReadComment(box.write("d.jpg", test::encodeJpeg(test::makeGradientImage(8, 8))), 0, 2)
-                    .isEmpty());
+    EXPECT_TRUE(
+        control.opReadComment(box.write("d.jpg", test::encodeJpeg(test::makeGradientImage(8, 8))), 0, 2)
+            .isEmpty());
     EXPECT_TRUE(control.opReadComment(box.file("missing.jpg"), 0, 2).isEmpty());
     EXPECT_FALSE(control.lastFailure().ok());
     EXPECT_TRUE(control.opReadComment(box.file("a.jpg"), 0, 175).isEmpty());

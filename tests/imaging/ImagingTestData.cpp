@@ -211,12 +211,12 @@ QByteArray iptcRecord(int dataset, const QByteArray &value)
 
 QByteArray photoshopSegment()
 {
-    const QByteArray iptc = iptcRecord(0, QByteArray("\0\x04", 2)) + iptcRecord(5, "Clinic photo") +
-                            iptcRecord(55, "20090512") + iptcRecord(60, "140327");
-    return segment(0xED, QByteArray("Photoshop 3.0\0", 14) + photoshopResource("8BIM", 0x0404, iptc) +
-                             photoshopResource("8BIM", 0x0404, {}) +
-                             photoshopResource("8BIM", 0x0425, QByteArray(16, '\x5A')) +
-                             photoshopResource("MeSa", 0x0404, iptcRecord(120, "caption")));
+    const QByteArray iptc = iptcRecord(0, QByteArray("\0\x04", 2)) + iptcRecord(5, "Clinic photo")
+                            + iptcRecord(55, "20090512") + iptcRecord(60, "140327");
+    return segment(0xED, QByteArray("Photoshop 3.0\0", 14) + photoshopResource("8BIM", 0x0404, iptc)
+                             + photoshopResource("8BIM", 0x0404, {})
+                             + photoshopResource("8BIM", 0x0425, QByteArray(16, '\x5A'))
+                             + photoshopResource("MeSa", 0x0404, iptcRecord(120, "caption")));
 }
 
 QByteArray iccSegment()
@@ -248,9 +248,9 @@ QByteArray cameraFile(const CameraFileParts &parts)
     QByteArray head("\xFF\xD8", 2);
     if (parts.exif)
         head += exifBlock(parts);
-    QByteArray rest = iccSegment() + photoshopSegment() +
-                      withXmp(QByteArray("\xFF\xD8", 2), sampleXmpPacket()).mid(2) +
-                      segment(0xFE, "clinic note") + picture.mid(2);
+    QByteArray rest = iccSegment() + photoshopSegment()
+                      + withXmp(QByteArray("\xFF\xD8", 2), sampleXmpPacket()).mid(2)
+                      + segment(0xFE, "clinic note") + picture.mid(2);
     if (!parts.secondPicture)
         return head + rest;
     const QByteArray second = encodeJpeg(makeGradientImage(32, 24), 70);

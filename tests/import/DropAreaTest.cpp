@@ -76,11 +76,12 @@ TEST(FileBrowser, StartsTheOpenerOnTheImportFolderWithOneArgument)
     test::MessageRecorder messages;
     QString program;
     QStringList arguments;
-    const bool ok = openFileBrowser("/usr/bin", "/media/card dir/DCIM", [&](const QString &p, const QStringList &a) {
-        program = p;
-        arguments = a;
-        return true;
-    });
+    const bool ok =
+        openFileBrowser("/usr/bin", "/media/card dir/DCIM", [&](const QString &p, const QStringList &a) {
+            program = p;
+            arguments = a;
+            return true;
+        });
     EXPECT_TRUE(ok);
     EXPECT_EQ(program, "/usr/bin/xdg-open");
     EXPECT_EQ(arguments, QStringList({"/media/card dir/DCIM"}));
@@ -90,10 +91,12 @@ TEST(FileBrowser, StartsTheOpenerOnTheImportFolderWithOneArgument)
 TEST(FileBrowser, FailureToStartIsReported)
 {
     test::MessageRecorder messages;
-    EXPECT_FALSE(openFileBrowser("/usr/bin", "/x", [](const QString &, const QStringList &) { return false; }));
+    EXPECT_FALSE(
+        openFileBrowser("/usr/bin", "/x", [](const QString &, const QStringList &) { return false; }));
     // without an opener's folder nothing is started at all
     bool started = false;
-    EXPECT_FALSE(openFileBrowser("", "/x", [&](const QString &, const QStringList &) { return started = true; }));
+    EXPECT_FALSE(
+        openFileBrowser("", "/x", [&](const QString &, const QStringList &) { return started = true; }));
     EXPECT_FALSE(started);
     // the real starter, on a program that is not there
     test::Sandbox box;

@@ -17,8 +17,8 @@ namespace {
 
 QStringList entries(const QString &folder)
 {
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                               QDir::NoDotAndDotDot);
+    QStringList names =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     names.sort();
     return names;
 }
@@ -47,7 +47,9 @@ struct RecordingHost {
                 onProgress(pos);
         };
         h.hideProgress = [this] { events << "hideProgress"; };
-        h.showFiles = [this](const QStringList &paths) { events << QStringLiteral("showFiles:%1").arg(paths.size()); };
+        h.showFiles = [this](const QStringList &paths) {
+            events << QStringLiteral("showFiles:%1").arg(paths.size());
+        };
         h.setListedFolderAndRefresh = [this](const QString &folder) { events << "refresh:" + folder; };
         h.focusMain = [this] { events << "focusMain"; };
         h.currentFolder = [this] { return current; };
@@ -94,8 +96,8 @@ TEST_F(DropImportTest, PatientTwelveGoesIntoItsFolderCreatedOnTheWay)
     EXPECT_EQ(contents(patient + "/IMG_0002.jpg"), contents(files[1]));
     EXPECT_TRUE(messages.messages().empty());
     EXPECT_EQ(recorder.events,
-              QStringList({"enterBusy", "showProgress:2", "showFiles:3", "progress:0", "progress:1", "progress:2",
-                           "leaveBusy", "hideProgress", "refresh:" + patient, "focusMain"}));
+              QStringList({"enterBusy", "showProgress:2", "showFiles:3", "progress:0", "progress:1",
+                           "progress:2", "leaveBusy", "hideProgress", "refresh:" + patient, "focusMain"}));
 }
 
 TEST_F(DropImportTest, FacialDropsGoIntoTheFaceFolderAndTheListingShowsThePatient)

@@ -31,9 +31,9 @@ protected:
                 [this](const QString &folder) { refreshed << folder; }},
                importer.progressState())
     {
-        for (QWidget *w : {static_cast<QWidget *>(&Drive1), static_cast<QWidget *>(&Dir1),
-                           static_cast<QWidget *>(&List1), static_cast<QWidget *>(&txtKrNo),
-                           static_cast<QWidget *>(&txtKrName)})
+        for (QWidget *w :
+             {static_cast<QWidget *>(&Drive1), static_cast<QWidget *>(&Dir1), static_cast<QWidget *>(&List1),
+              static_cast<QWidget *>(&txtKrNo), static_cast<QWidget *>(&txtKrName)})
             w->setParent(&main);
         main.show();
     }
@@ -48,16 +48,16 @@ protected:
 
     bool controlsEnabled() const
     {
-        return mnuFile->menuAction()->isEnabled() && mnuEdit->menuAction()->isEnabled() && mnuPict->isEnabled() &&
-               Drive1.isEnabled() && Dir1.isEnabled() && List1.isEnabled() && txtKrNo.isEnabled() &&
-               txtKrName.isEnabled();
+        return mnuFile->menuAction()->isEnabled() && mnuEdit->menuAction()->isEnabled()
+               && mnuPict->isEnabled() && Drive1.isEnabled() && Dir1.isEnabled() && List1.isEnabled()
+               && txtKrNo.isEnabled() && txtKrName.isEnabled();
     }
 
     bool controlsDisabled() const
     {
-        return !mnuFile->menuAction()->isEnabled() && !mnuEdit->menuAction()->isEnabled() &&
-               !mnuPict->isEnabled() && !Drive1.isEnabled() && !Dir1.isEnabled() && !List1.isEnabled() &&
-               !txtKrNo.isEnabled() && !txtKrName.isEnabled();
+        return !mnuFile->menuAction()->isEnabled() && !mnuEdit->menuAction()->isEnabled()
+               && !mnuPict->isEnabled() && !Drive1.isEnabled() && !Dir1.isEnabled() && !List1.isEnabled()
+               && !txtKrNo.isEnabled() && !txtKrName.isEnabled();
     }
 
     // Lets the test look at the window in the middle of the copying.

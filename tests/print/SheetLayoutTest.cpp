@@ -13,10 +13,7 @@ PanelSetup setup(PanelKind kind, const QString &order, std::vector<int16_t> code
 }
 
 // At 1440 dots per inch with the printable area at the origin, a pixel is a twip.
-SheetGeometry inTwips(SheetKind kind)
-{
-    return {kind, QRect(0, 0, 11340, 16160), 1440};
-}
+SheetGeometry inTwips(SheetKind kind) { return {kind, QRect(0, 0, 11340, 16160), 1440}; }
 
 struct PlaceCase {
     const char *name;

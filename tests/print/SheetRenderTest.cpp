@@ -28,7 +28,7 @@ using test::Sandbox;
 // A page that remembers what was drawn on it: images with their target
 // rectangles, texts with their baselines.
 class RecordingEngine : public QPaintEngine {
-  public:
+public:
     struct Image {
         QRectF target;
         QImage image;
@@ -56,13 +56,13 @@ class RecordingEngine : public QPaintEngine {
 };
 
 class RecordingPage : public QPaintDevice {
-  public:
+public:
     static constexpr int kDpi = 300;
     const QSize size{2480, 3508}; // A4 at 300 dpi
     mutable RecordingEngine engine;
     QPaintEngine *paintEngine() const override { return &engine; }
 
-  protected:
+protected:
     int metric(PaintDeviceMetric m) const override
     {
         switch (m) {
@@ -101,7 +101,7 @@ AppSettings faceTurnedQuarter()
 }
 
 class SheetRender : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         for (int i = 0; i < 7; ++i)
@@ -119,8 +119,13 @@ class SheetRender : public ::testing::Test {
 
     SheetSource source(SheetKind kind = SheetKind::Normal) const
     {
-        return {
-            kind, request, shell.ClinicName, oral, face, panelSetup(PanelKind::Oral, settings.Jyunban, settings.PictSyori), panelSetup(PanelKind::Face, settings.FaceJyunban, settings.FacePictSyori)};
+        return {kind,
+                request,
+                shell.ClinicName,
+                oral,
+                face,
+                panelSetup(PanelKind::Oral, settings.Jyunban, settings.PictSyori),
+                panelSetup(PanelKind::Face, settings.FaceJyunban, settings.FacePictSyori)};
     }
 
     std::unique_ptr<PrintController> controller(const QString &pdf)
@@ -153,7 +158,8 @@ TEST_F(SheetRender, DrawsEveryPictureAtExactlyItsPlaceAndTheTextsAtTheirs)
 
     std::vector<QSize> oralSizes(7, QSize(160, 120)), faceSizes(5, QSize(160, 120));
     const SheetLayout layout =
-        layoutSheet({SheetKind::Normal, printable, RecordingPage::kDpi}, panelSetup(PanelKind::Oral, settings.Jyunban, settings.PictSyori), oralSizes,
+        layoutSheet({SheetKind::Normal, printable, RecordingPage::kDpi},
+                    panelSetup(PanelKind::Oral, settings.Jyunban, settings.PictSyori), oralSizes,
                     panelSetup(PanelKind::Face, settings.FaceJyunban, settings.FacePictSyori), faceSizes);
     ASSERT_EQ(page.engine.images.size(), 12u);
     for (size_t i = 0; i < 12; ++i) {

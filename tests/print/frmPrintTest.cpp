@@ -16,7 +16,7 @@ namespace tolvarine {
 namespace {
 
 class PrintDialog : public ::testing::Test {
-  protected:
+protected:
     std::unique_ptr<frmPrint> open(const QString &number = QStringLiteral("123"),
                                    const QString &name = QStringLiteral("山田 花子"))
     {

@@ -20,7 +20,8 @@ const QDateTime kFileTime(QDate(2010, 6, 7), QTime(9, 41, 5));
 QString pictureWithExif(const Sandbox &box, const QString &name, const QString &dateTime,
                         const QString &original = QString())
 {
-    const QString path = box.write(name, test::encodeJpegWithExif(test::makeGradientImage(64, 48), dateTime, original));
+    const QString path =
+        box.write(name, test::encodeJpegWithExif(test::makeGradientImage(64, 48), dateTime, original));
     test::setModified(path, kFileTime);
     return path;
 }

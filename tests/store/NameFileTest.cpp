@@ -19,10 +19,7 @@ namespace {
 const QByteArray kYamadaCp932("\x8E\x52\x93\x63\x91\xBE\x98\x59");
 const QByteArray kBom("\xEF\xBB\xBF");
 
-QString yamada()
-{
-    return QString::fromUtf8("山田太郎");
-}
+QString yamada() { return QString::fromUtf8("山田太郎"); }
 
 QByteArray readBytes(const QString &path)
 {

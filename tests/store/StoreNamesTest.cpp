@@ -76,10 +76,10 @@ INSTANTIATE_TEST_SUITE_P(
     test::namedBy([](const BlankRow &r) {
         return r.files.isEmpty() && r.folders.isEmpty()
                    ? QStringLiteral("emptyVisit")
-                   : QStringLiteral("files_") + r.files.join(QLatin1Char('_')) +
-                         (r.folders.isEmpty()
-                              ? QString()
-                              : QStringLiteral("_folders_") + r.folders.join(QLatin1Char('_')));
+                   : QStringLiteral("files_") + r.files.join(QLatin1Char('_'))
+                         + (r.folders.isEmpty()
+                                ? QString()
+                                : QStringLiteral("_folders_") + r.folders.join(QLatin1Char('_')));
     }));
 
 TEST(StoreNames, BlankNameInMissingFolderIsTheFirst)

@@ -12,8 +12,8 @@ using TestApplication = QGuiApplication;
 // Core tests run under a QGuiApplication (images, fonts), window tests under a QApplication.
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                        : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     // Tests never touch the user's own settings or folders.
     QStandardPaths::setTestModeEnabled(true);
     TestApplication app(argc, argv);

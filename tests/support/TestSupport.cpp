@@ -18,15 +18,9 @@
 
 namespace tolvarine::test {
 
-Sandbox::Sandbox()
-{
-    dir_.setAutoRemove(true);
-}
+Sandbox::Sandbox() { dir_.setAutoRemove(true); }
 
-QString Sandbox::file(const QString &relative) const
-{
-    return dir_.filePath(relative);
-}
+QString Sandbox::file(const QString &relative) const { return dir_.filePath(relative); }
 
 QString Sandbox::write(const QString &relative, const QByteArray &bytes) const
 {
@@ -47,8 +41,7 @@ QString Sandbox::mkdir(const QString &relative) const
 
 std::unique_ptr<QSettings> Sandbox::settings() const
 {
-    return std::make_unique<QSettings>(file(QStringLiteral("settings/Tolvarine.ini")),
-                                       QSettings::IniFormat);
+    return std::make_unique<QSettings>(file(QStringLiteral("settings/Tolvarine.ini")), QSettings::IniFormat);
 }
 
 MessageRecorder::MessageRecorder(MessageAnswer answer)
@@ -59,10 +52,7 @@ MessageRecorder::MessageRecorder(MessageAnswer answer)
     });
 }
 
-MessageRecorder::~MessageRecorder()
-{
-    setMessageHandler(std::move(previous_));
-}
+MessageRecorder::~MessageRecorder() { setMessageHandler(std::move(previous_)); }
 
 QStringList MessageRecorder::texts() const
 {
@@ -107,7 +97,8 @@ QByteArray encodeJpeg(const QImage &image, int quality)
 QByteArray encodeJpegWithExif(const QImage &image, const QString &dateTime, const QString &original,
                               int quality)
 {
-    std::vector<sample::ExifTag> ifd0{{0x010F, QStringLiteral("TolvarineTest")}, {0x013B, QStringLiteral("Dr. Test")}};
+    std::vector<sample::ExifTag> ifd0{{0x010F, QStringLiteral("TolvarineTest")},
+                                      {0x013B, QStringLiteral("Dr. Test")}};
     if (!dateTime.isEmpty())
         ifd0.push_back({0x0132, dateTime});
     std::vector<sample::ExifTag> exif;
@@ -182,8 +173,8 @@ QString labelled(const char *text, std::initializer_list<std::pair<const char *,
 
 bool colorsClose(QColor a, QColor b, int tolerance)
 {
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
+           && std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
 } // namespace tolvarine::test

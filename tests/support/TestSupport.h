@@ -74,14 +74,8 @@ bool colorsClose(QColor a, QColor b, int tolerance = 24);
 // words ("-5" gives "minus5", "a.jpg" "adotjpg"), other characters their code point
 // (u5199), the empty text "empty".
 std::string caseName(const QString &text);
-inline std::string caseName(const char *text)
-{
-    return caseName(QString::fromUtf8(text));
-}
-inline std::string caseName(const std::string &text)
-{
-    return caseName(text.c_str());
-}
+inline std::string caseName(const char *text) { return caseName(QString::fromUtf8(text)); }
+inline std::string caseName(const std::string &text) { return caseName(text.c_str()); }
 
 // The label given for a text in the table, or else the text itself: for test data whose
 // point is not visible in its code points.

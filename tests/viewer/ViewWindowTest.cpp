@@ -21,7 +21,7 @@ namespace {
 const QString kPatient = QStringLiteral("Pict/001/00123/");
 
 class ViewWindow : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override { settings.PictFolda = box.file("Pict"); }
     void TearDown() override
     {
@@ -243,7 +243,7 @@ TEST_F(ViewWindow, WheelZoomsAroundThePointerDragPansDoubleClickFits)
 // Intraoral visits of 2009/01/10 (a1 a2 a3), 2009/02/10 (b1 only) and 2009/03/10
 // (c1 c2), shooting order 0123456.
 class ViewVisits : public ViewWindow {
-  protected:
+protected:
     void SetUp() override
     {
         ViewWindow::SetUp();

@@ -19,10 +19,7 @@ struct JpegFailure {
     std::jmp_buf back;
 };
 
-void jumpBack(j_common_ptr info)
-{
-    std::longjmp(reinterpret_cast<JpegFailure *>(info->err)->back, 1);
-}
+void jumpBack(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegFailure *>(info->err)->back, 1); }
 
 } // namespace
 

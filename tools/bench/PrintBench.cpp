@@ -61,15 +61,16 @@ void benchPrintSheet(const QStringList &oral, const QStringList &face, int runs,
     const int across = twipsToPixels(pictureBoxTwips(SheetKind::Normal), kDpi);
     const QStringList all = oral + face;
     bool decoded = true;
-    const double floor =
-        report("print_sheet_floor",
-               time(runs, nullptr,
-                    [&] {
-                        const QList<bool> done = QtConcurrent::blockingMapped<QList<bool>>(
-                            all, [across](const QString &path) { return !decodeWithLibjpeg(path, QSize(across, 0)).isEmpty(); });
-                        decoded &= !done.contains(false);
-                    }),
-               "the 12 files decoded by libjpeg-turbo at the sheet's scale, all cores");
+    const double floor = report("print_sheet_floor",
+                                time(runs, nullptr,
+                                     [&] {
+                                         const QList<bool> done = QtConcurrent::blockingMapped<QList<bool>>(
+                                             all, [across](const QString &path) {
+                                                 return !decodeWithLibjpeg(path, QSize(across, 0)).isEmpty();
+                                             });
+                                         decoded &= !done.contains(false);
+                                     }),
+                                "the 12 files decoded by libjpeg-turbo at the sheet's scale, all cores");
     std::printf("{\"task\": \"print_sheet_ratio\", \"ratio\": %.2f, \"goal\": 1.5, \"pdf_bytes\": %lld%s}\n",
                 floor > 0 ? sheet / floor : 0.0, QFileInfo(pdf).size(),
                 printed && decoded ? "" : ", \"note\": \"a run failed\"");

@@ -49,10 +49,7 @@ double peakMegabytes()
     return 0;
 }
 
-void resetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
+void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 double middle(std::vector<double> values)
 {

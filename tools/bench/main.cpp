@@ -15,13 +15,13 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 
+#include "PrintBench.h"
 #include "ViewBench.h"
 #include "app/AppSettings.h"
 #include "browse/PanelFill.h"
 #include "browse/VisitListing.h"
 #include "imaging/ImagingControl.h"
 #include "platform/Twips.h"
-#include "PrintBench.h"
 #include "sampledata/SamplePictures.h"
 #include "store/StoreFiles.h"
 #include "store/StorePaths.h"
@@ -83,10 +83,7 @@ struct BenchData {
     QString listFolder;
 };
 
-QDateTime visitTime(int i)
-{
-    return QDateTime(QDate(2009, 3, 15), QTime(10, 0).addSecs(i * 40));
-}
+QDateTime visitTime(int i) { return QDateTime(QDate(2009, 3, 15), QTime(10, 0).addSecs(i * 40)); }
 
 bool writeBig(const QString &path, quint32 seed, int i)
 {

@@ -43,25 +43,25 @@ bool makeVisit(const QString &patient, const Visit &visit, int &serial)
     const QString face = faceFolderForCreating(patient);
     if (!QDir().mkpath(patient) || (visit.face > 0 && !QDir().mkpath(face)))
         return false;
-    const QString oralLabels[] = {QStringLiteral("正面"),   QStringLiteral("右側方"), QStringLiteral("左側方"),
-                                  QStringLiteral("上顎"),   QStringLiteral("下顎"),   QStringLiteral("右頬側"),
+    const QString oralLabels[] = {QStringLiteral("正面"),  QStringLiteral("右側方"), QStringLiteral("左側方"),
+                                  QStringLiteral("上顎"),  QStringLiteral("下顎"),   QStringLiteral("右頬側"),
                                   QStringLiteral("左頬側")};
     const QString faceLabels[] = {QStringLiteral("正貌"), QStringLiteral("側貌"), QStringLiteral("斜位"),
                                   QStringLiteral("笑顔"), QStringLiteral("側貌 左")};
     for (int i = 0; i < visit.oral; ++i) {
         const QDateTime taken(visit.date, QTime(10, 0).addSecs(i * 40));
-        const QImage image = sample::makeCameraLikeImage(1600, 1200, quint32(++serial),
-                                                         QStringLiteral("口腔 %1\n%2").arg(i + 1).arg(oralLabels[i]));
-        if (!sample::writeCameraJpeg(joinPath(patient, QStringLiteral("IMG_%1.jpg").arg(serial, 4, 10, QChar('0'))),
-                                     image, taken))
+        const QImage image = sample::makeCameraLikeImage(
+            1600, 1200, quint32(++serial), QStringLiteral("口腔 %1\n%2").arg(i + 1).arg(oralLabels[i]));
+        if (!sample::writeCameraJpeg(
+                joinPath(patient, QStringLiteral("IMG_%1.jpg").arg(serial, 4, 10, QChar('0'))), image, taken))
             return false;
     }
     for (int i = 0; i < visit.face; ++i) {
         const QDateTime taken(visit.date, QTime(10, 30).addSecs(i * 40));
-        const QImage image = sample::makeCameraLikeImage(1600, 1200, quint32(++serial),
-                                                         QStringLiteral("顔面 %1\n%2").arg(i + 1).arg(faceLabels[i]));
-        if (!sample::writeCameraJpeg(joinPath(face, QStringLiteral("IMG_%1.jpg").arg(serial, 4, 10, QChar('0'))),
-                                     image, taken))
+        const QImage image = sample::makeCameraLikeImage(
+            1600, 1200, quint32(++serial), QStringLiteral("顔面 %1\n%2").arg(i + 1).arg(faceLabels[i]));
+        if (!sample::writeCameraJpeg(
+                joinPath(face, QStringLiteral("IMG_%1.jpg").arg(serial, 4, 10, QChar('0'))), image, taken))
             return false;
     }
     return true;
@@ -71,7 +71,8 @@ bool makeVisit(const QString &patient, const Visit &visit, int &serial)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 2 || args[1].startsWith('-')) {
@@ -85,7 +86,8 @@ int main(int argc, char **argv)
         return 0;
     }
     const std::vector<Patient> patients{
-        {"00123", QStringLiteral("山田　花子"),
+        {"00123",
+         QStringLiteral("山田　花子"),
          {{QDate(2008, 12, 1), 4, 0}, {QDate(2009, 1, 20), 7, 3}, {QDate(2009, 3, 15), 7, 5}}},
         {"00007", QStringLiteral("佐藤　健"), {{QDate(2010, 6, 7), 7, 5}, {QDate(2010, 9, 1), 5, 2}}},
         {"12345", QStringLiteral("鈴木　一郎"), {{QDate(2011, 4, 18), 3, 5}}},

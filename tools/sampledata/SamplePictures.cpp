@@ -52,7 +52,8 @@ QImage makeCameraLikeImage(int width, int height, quint32 seed, const QString &l
         const double row = std::cos(fy * 4.0 + phaseB);
         const double rowFall = 1.0 - std::abs(fy - 0.5);
         for (int x = 0; x < width; ++x) {
-            const double shade = 0.45 + 0.25 * column[size_t(x)] * row + 0.4 * columnFall[size_t(x)] * rowFall;
+            const double shade =
+                0.45 + 0.25 * column[size_t(x)] * row + 0.4 * columnFall[size_t(x)] * rowFall;
             const int grain = int(nextRandom(state) % 25) - 12;
             line[x] = qRgb(std::clamp(int(baseR * shade) + grain, 0, 255),
                            std::clamp(int(baseG * shade) + grain, 0, 255),
@@ -198,10 +199,7 @@ quint32 TiffWriter::append(const QByteArray &data)
     return at;
 }
 
-void TiffWriter::setLong(quint32 at, quint32 value)
-{
-    overwrite(at, u32(value));
-}
+void TiffWriter::setLong(quint32 at, quint32 value) { overwrite(at, u32(value)); }
 
 void TiffWriter::overwrite(quint32 at, const QByteArray &data)
 {

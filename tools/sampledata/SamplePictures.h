@@ -24,7 +24,7 @@ QByteArray encodeCameraJpeg(const QImage &image, const QDateTime &taken, int qua
 // appended at the end of the block (at an even offset) followed by its values
 // that do not fit the entry. Numbers go in the block's byte order.
 class TiffWriter {
-  public:
+public:
     struct Field {
         int tag;
         int type; // 1 BYTE, 2 ASCII, 3 SHORT, 4 LONG, 5 RATIONAL, 7 UNDEFINED
@@ -60,7 +60,7 @@ class TiffWriter {
     QByteArray u16(quint32 value) const;
     QByteArray u32(quint32 value) const;
 
-  private:
+private:
     bool le_;
     QByteArray tiff_;
 };

@@ -43,11 +43,6 @@ template <typename Integer> Integer readInteger(QSettings &store, const QString 
     return value ? static_cast<Integer>(*value) : fallback;
 }
 
-int16_t readInt16(QSettings &store, const QString &key, int16_t fallback)
-{
-    return readInteger<int16_t>(store, key, fallback);
-}
-
 float readSingle(QSettings &store, const QString &key, float fallback)
 {
     const auto text = storedText(store.value(key));
@@ -126,12 +121,13 @@ void addElementRows(std::vector<SettingRow> &rows, const char *stem,
 {
     for (std::size_t i = 0; i < N; ++i) {
         const QString name = indexedKey(stem, int(i));
-        rows.push_back(
-            {[=](QSettings &st, AppSettings &s, const QString &) { (s.*field)[i] = readInt16(st, name, 0); },
-             [=](QSettings &st, const GeneralSettingsInput &in, AppSettings &s) {
-                 (s.*field)[i] = (in.*input)[i];
-                 writeNumber(st, name, (s.*field)[i]);
-             }});
+        rows.push_back({[=](QSettings &st, AppSettings &s, const QString &) {
+                            (s.*field)[i] = readInteger<int16_t>(st, name, 0);
+                        },
+                        [=](QSettings &st, const GeneralSettingsInput &in, AppSettings &s) {
+                            (s.*field)[i] = (in.*input)[i];
+                            writeNumber(st, name, (s.*field)[i]);
+                        }});
     }
 }
 

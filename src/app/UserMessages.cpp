@@ -1,10 +1,10 @@
 #include "app/UserMessages.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include <QStringList>
 
+#include "platform/FileSystem.h"
 #include "platform/Messages.h"
 
 namespace tolvarine {
@@ -39,10 +39,7 @@ QString reasonText(ImportFailureReason reason)
 
 QString vbErrorText(int error)
 {
-    char buffer[256] = {};
-    // The GNU strerror_r gives a message for every number.
-    const char *text = strerror_r(error, buffer, sizeof buffer);
-    return QStringLiteral("VB ｴﾗｰ: '%1' - %2.").arg(error).arg(QString::fromLocal8Bit(text));
+    return QStringLiteral("VB ｴﾗｰ: '%1' - %2.").arg(error).arg(systemErrorText(error));
 }
 
 void showDateFailure(const Outcome &failure)

@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 
 #include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,13 @@
 #include <QSaveFile>
 
 namespace tolvarine {
+
+QString systemErrorText(int error)
+{
+    char buffer[256] = {};
+    // The GNU strerror_r gives a message for every number.
+    return QString::fromLocal8Bit(strerror_r(error, buffer, sizeof buffer));
+}
 
 bool isReadOnlyFile(const QString &path)
 {

@@ -7,6 +7,10 @@
 
 namespace tolvarine {
 
+// The system's description of an errno value ("No such file or directory"); safe
+// on any thread.
+QString systemErrorText(int error);
+
 // A file with no write permission bit is read-only for Tolvarine, whoever runs it:
 // the program never overwrites, re-dates or deletes it (renaming is allowed).
 bool isReadOnlyFile(const QString &path);

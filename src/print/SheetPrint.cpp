@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include <QFile>
 #include <QFontMetricsF>
@@ -18,6 +17,7 @@
 
 #include "app/Fonts.h"
 #include "imaging/ImagingControl.h"
+#include "platform/FileSystem.h"
 #include "platform/Twips.h"
 
 namespace tolvarine {
@@ -45,10 +45,8 @@ Outcome loadFailure(const QString &path, const QString &decoderError)
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        char buffer[256] = {};
-        const char *text = strerror_r(error, buffer, sizeof buffer);
         return Outcome::failed(error == ENOENT ? Status::Missing : Status::Unreadable,
-                               QStringLiteral("%1: %2").arg(QString::fromLocal8Bit(text), path), error);
+                               QStringLiteral("%1: %2").arg(systemErrorText(error), path), error);
     }
     ::close(fd);
     return Outcome::failed(Status::Damaged, decoderError);

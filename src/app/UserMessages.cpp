@@ -6,6 +6,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Messages.h"
+#include "store/CaptureDate.h"
 
 namespace tolvarine {
 
@@ -51,6 +52,15 @@ void showDateFailures(const std::vector<Outcome> &failures)
 {
     for (const Outcome &failure : failures)
         showDateFailure(failure);
+}
+
+std::optional<QDateTime> fileDateOrTell(const QString &fileName)
+{
+    Outcome failure;
+    const std::optional<QDateTime> date = readFileDate(fileName, &failure);
+    if (!date)
+        showDateFailure(failure);
+    return date;
 }
 
 void showFileTimeFailure(const Outcome &failure)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <vector>
+
+#include <QDateTime>
 
 #include <QString>
 
@@ -20,6 +23,9 @@ QString vbErrorText(int error);
 // A file date that could not be read, titled "IE5.0以降をｲﾝｽﾄｰﾙ"; one box each.
 void showDateFailure(const Outcome &failure);
 void showDateFailures(const std::vector<Outcome> &failures);
+// The file date of a picture, with the message owed when it cannot be read
+// (nullopt then): the main window's funGetFileDate.
+std::optional<QDateTime> fileDateOrTell(const QString &fileName);
 // A file time that could not be changed: a file that cannot be opened for writing,
 // or the change itself failing.
 void showFileTimeFailure(const Outcome &failure);

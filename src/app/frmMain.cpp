@@ -312,11 +312,7 @@ void frmMain::openPictureFolder()
 
 std::optional<QDateTime> frmMain::funGetFileDate(const QString &strFileName)
 {
-    Outcome failure;
-    const std::optional<QDateTime> date = readFileDate(strFileName, &failure);
-    if (!date)
-        showDateFailure(failure);
-    return date;
+    return fileDateOrTell(strFileName);
 }
 
 QDateTime frmMain::funGetExifFileDate(const QString &strFileName)

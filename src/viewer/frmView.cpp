@@ -100,11 +100,7 @@ void frmView::present(const QString &strFileName, int intPictNo, PanelKind kind)
 
 void frmView::setCaption(const QString &fileName)
 {
-    Outcome failure;
-    const std::optional<QDateTime> date = readFileDate(fileName, &failure);
-    if (!date)
-        showDateFailure(failure);
-    setWindowTitle(viewCaption(settings_.PictFolda, fileName, date.value_or(zeroDate())));
+    setWindowTitle(viewCaption(settings_.PictFolda, fileName, fileDateOrTell(fileName).value_or(zeroDate())));
 }
 
 // A picture that cannot be decoded leaves the caption and no picture.

@@ -11,7 +11,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include "platform/FileSystem.h"
 #include "store/StorePaths.h"
@@ -67,22 +66,6 @@ ssize_t readAt(int fd, char *buffer, size_t size, off_t offset)
     return ssize_t(done);
 }
 
-bool writeAll(int fd, const char *data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n == 0)
-            errno = ENOSPC;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= size_t(n);
-    }
-    return true;
-}
-
 // Opens without blocking on a pipe or device, and only keeps regular files.
 int openRegularForReading(const QString &path, struct stat &st)
 {
@@ -116,80 +99,47 @@ bool sameContent(int source, off_t size, const QString &existing)
     return true;
 }
 
-int renameNoReplace(const QByteArray &from, const QByteArray &to)
-{
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return errno;
-    // File systems without the flag: a hard link fails on an existing name as well.
-    if (::link(from.constData(), to.constData()) != 0)
-        return errno;
-    ::unlink(from.constData());
-    return 0;
-}
-
 enum class Publish { Done, NameTaken, ReadFailed, WriteFailed };
 
 Publish publishCopy(int source, const struct stat &sourceStat, const QString &folder, const QString &name,
                     int &error)
 {
-    QByteArray temporary;
-    Descriptor out;
-    for (int attempt = 0; attempt < 16 && !out.valid(); ++attempt) {
-        // Hidden, so that no listing takes it for a picture; short, so that any name fits.
-        const QString tempName = QStringLiteral(".tolvarine-%1.part")
-                                     .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        temporary = native(joinPath(folder, tempName));
-        out.reset(::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (!out.valid() && errno != EEXIST)
-            break;
-    }
-    if (!out.valid()) {
-        error = errno;
-        return Publish::WriteFailed;
-    }
-
-    auto fail = [&](Publish how, int e) {
-        error = e;
-        out.close();
-        ::unlink(temporary.constData());
+    StagedFile out;
+    auto failed = [&](Publish how, const Outcome &outcome) {
+        error = outcome.error;
         return how;
     };
+    if (Outcome created = out.create(folder); !created)
+        return failed(Publish::WriteFailed, created);
 
     std::vector<char> buffer(kChunk);
     off_t copied = 0;
     for (;;) {
         const ssize_t n = readAt(source, buffer.data(), kChunk, copied);
-        if (n < 0)
-            return fail(Publish::ReadFailed, errno);
+        if (n < 0) {
+            error = errno;
+            return Publish::ReadFailed;
+        }
         if (n == 0)
             break;
-        if (!writeAll(out.get(), buffer.data(), size_t(n)))
-            return fail(Publish::WriteFailed, errno);
+        if (Outcome written = out.write(buffer.data(), n); !written)
+            return failed(Publish::WriteFailed, written);
         copied += n;
     }
     // A source cut short or grown while it was read is not the picture that was dropped.
-    if (copied != sourceStat.st_size)
-        return fail(Publish::ReadFailed, EIO);
-
-    if (!setModifiedTime(out.get(), sourceStat.st_mtim.tv_sec, sourceStat.st_mtim.tv_nsec)
-        || ::fsync(out.get()) != 0)
-        return fail(Publish::WriteFailed, errno);
-    if (!out.close()) {
+    if (copied != sourceStat.st_size) {
+        error = EIO;
+        return Publish::ReadFailed;
+    }
+    if (!setModifiedTime(out.descriptor(), sourceStat.st_mtim.tv_sec, sourceStat.st_mtim.tv_nsec)) {
         error = errno;
-        ::unlink(temporary.constData());
         return Publish::WriteFailed;
     }
-
-    const int renameError = renameNoReplace(temporary, native(joinPath(folder, name)));
-    if (renameError == 0)
+    const Outcome published = out.publishNew(joinPath(folder, name));
+    if (published)
         return Publish::Done;
-    ::unlink(temporary.constData());
-    if (renameError == EEXIST)
-        return Publish::NameTaken;
-    error = renameError;
-    return Publish::WriteFailed;
+    return failed(published.status == Status::NameTaken ? Publish::NameTaken : Publish::WriteFailed,
+                  published);
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "import/ThumbnailRebuild.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 
 #include <QFile>
@@ -23,8 +21,8 @@ Outcome deleteIn(const QString &folder)
         if (isReadOnlyFile(path))
             return Outcome::failed(Status::ReadOnly, path, EACCES);
         // One gone meanwhile is as good as deleted.
-        if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
-            return Outcome::failed(Status::WriteFailed, path, errno);
+        if (Outcome removed = removeFile(path); !removed && removed.status != Status::Missing)
+            return removed;
     }
     return Outcome::done(folder);
 }

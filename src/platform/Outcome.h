@@ -17,6 +17,7 @@ enum class Status {
     FolderMissing,
     WriteFailed, // the target cannot be written (full, no rights, a server refusing)
     NoFreeName,
+    NameTaken,  // another file holds the name, and nothing replaces it
     NotJpeg,    // the bytes are no JPEG file
     Damaged,    // the file's structure is broken or cut short
     Refused,    // the operation would change more than it may, so it was not done

@@ -84,15 +84,7 @@ Outcome writeExifDate(ImagingControl &imgPrint, const QString &targetFile, const
 
 Outcome setFileTime(const QString &targetFile, const QDateTime &newDate)
 {
-    const QByteArray native = QFile::encodeName(targetFile);
-    // A read-only file is never re-dated, whatever privileges the program runs with.
-    const int fd = isReadOnlyFile(targetFile) ? -1 : ::open(native.constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return Outcome::failed(Status::ReadOnly, targetFile, errno);
-    const bool ok = setModifiedTime(fd, newDate.toSecsSinceEpoch());
-    const int error = errno;
-    ::close(fd);
-    return ok ? Outcome::done(targetFile) : Outcome::failed(Status::WriteFailed, targetFile, error);
+    return setLastWriteTime(targetFile, newDate.toSecsSinceEpoch());
 }
 
 } // namespace tolvarine

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include "platform/FileFaults.h"
 #include "platform/FileSystem.h"
 #include "support/TestSupport.h"
 
@@ -65,4 +69,84 @@ TEST(FileSystem, CaseInsensitiveResolutionPrefersExactName)
     EXPECT_TRUE(resolveCaseInsensitive(box.file("nothere/x.jpg")).isEmpty());
     box.write("001/00123/x.jpg", "y");
     EXPECT_EQ(resolveCaseInsensitive(box.file("001/00123/x.jpg")), box.file("001/00123/x.jpg"));
+}
+
+namespace {
+
+struct FailingStep {
+    const char *name;
+    FileCall call;
+    int error;
+};
+
+class FileFaultsCleared {
+public:
+    FileFaultsCleared() { clearFileFaults(); }
+    ~FileFaultsCleared() { clearFileFaults(); }
+};
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+class AtomicWriteFailure : public ::testing::TestWithParam<FailingStep> {};
+
+// Each step of a replacing write made to fail as a full disk or a file server would:
+// the original stays byte for byte, nothing is left beside it, and the caller is told.
+TEST_P(AtomicWriteFailure, KeepsOriginalAndLeavesNothing)
+{
+    test::Sandbox box;
+    const QString path = box.write("p.jpg", "original picture");
+    FileFaultsCleared faults;
+    failFileCall(GetParam().call, 1, GetParam().error);
+
+    const Outcome outcome = writeFileAtomically(path, QByteArray(100000, 'n'));
+
+    EXPECT_EQ(outcome.status, Status::WriteFailed);
+    EXPECT_EQ(outcome.error, GetParam().error);
+    QByteArray read;
+    ASSERT_TRUE(readWholeFile(path, read, 1 << 20));
+    EXPECT_EQ(read, "original picture");
+    EXPECT_EQ(entriesOf(box.path()), QStringList{"p.jpg"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, AtomicWriteFailure,
+                         ::testing::Values(FailingStep{"create", FileCall::Create, EACCES},
+                                           FailingStep{"write", FileCall::Write, ENOSPC},
+                                           FailingStep{"flush", FileCall::Sync, EIO},
+                                           FailingStep{"close", FileCall::Close, EIO},
+                                           FailingStep{"rename", FileCall::Rename, EXDEV}),
+                         test::namedBy([](const FailingStep &s) { return s.name; }));
+
+// A server that refuses the no-replace rename, and one that refuses hard links too:
+// a free name is still taken, a taken one is never replaced, and no temporary file stays.
+TEST(FileSystem, PublishingNeverReplacesOnRefusingServers)
+{
+    for (const bool linksRefused : {false, true}) {
+        SCOPED_TRACE(linksRefused ? "no links" : "links");
+        test::Sandbox box;
+        const QString taken = box.write("taken.jpg", "someone else's picture");
+        FileFaultsCleared faults;
+        failFileCall(FileCall::RenameNoReplace, 0, EINVAL);
+        if (linksRefused)
+            failFileCall(FileCall::Link, 0, EPERM);
+
+        for (const QString &name : {QStringLiteral("free.jpg"), QStringLiteral("taken.jpg")}) {
+            StagedFile file;
+            ASSERT_TRUE(file.create(box.path()));
+            ASSERT_TRUE(file.write("new", 3));
+            const Outcome published = file.publishNew(box.file(name));
+            EXPECT_EQ(published.status, name == "free.jpg" ? Status::Done : Status::NameTaken)
+                << name.toStdString();
+        }
+        QByteArray read;
+        ASSERT_TRUE(readWholeFile(taken, read, 1024));
+        EXPECT_EQ(read, "someone else's picture");
+        ASSERT_TRUE(readWholeFile(box.file("free.jpg"), read, 1024));
+        EXPECT_EQ(read, "new");
+        EXPECT_EQ(entriesOf(box.path()), (QStringList{"free.jpg", "taken.jpg"}));
+    }
 }

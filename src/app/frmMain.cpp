@@ -152,6 +152,10 @@ void frmMain::createControls()
     cmdExplorer->setIconSize(QSize(16, 16));
     lblDrop = label(QString(), client_);
     cmdDrop = new QPushButton(client_);
+    // The buttons without a caption say what they do when pointed at.
+    cmdKrNo->setToolTip(QStringLiteral("数字ボタンで患者番号を入力します"));
+    cmdExplorer->setToolTip(QStringLiteral("取り込み元フォルダをファイルブラウザで開きます"));
+    cmdDrop->setToolTip(QStringLiteral("ドロップした画像の取り込み先を口腔と顔面で切り替えます"));
 
     Drive1 = new DriveList(client_);
     Dir1 = new FolderList(client_);

@@ -214,6 +214,9 @@ void BrowseController::KrNoEnter()
         found.outcome = PatientLookup::NotFound; // gone since it was looked for
     }
     showMessage(patientLookupMessage(found.outcome));
+    // Typing goes over the refused number instead of being appended to it.
+    if (found.outcome == PatientLookup::NotFound || found.outcome == PatientLookup::NotNumeric)
+        ui_.txtKrNo->selectAll();
     if (found.outcome != PatientLookup::NotFound)
         return;
     hidePanel(PanelKind::Oral, true);
@@ -222,6 +225,9 @@ void BrowseController::KrNoEnter()
     clearList(ui_.List1);
     clearList(ui_.ListFaDate);
     nameFileOpen_ = false;
+    // The folder listed before stays listed, but none of its pictures may remain
+    // where printing or the picture menu would take them for this number's.
+    forgetShownVisit();
 }
 
 void BrowseController::cmdKrNo_Click()
@@ -277,9 +283,8 @@ void BrowseController::Dir1_Change()
     if (state_.intOralCount == 0) {
         hidePanel(PanelKind::Oral, false);
         hidePanel(PanelKind::Face, false);
-        state_.strOralDate.clear();
-        state_.strFaceDate.clear();
         clearList(ui_.ListFaDate);
+        forgetShownVisit();
         readPatientNameFile(folder);
         return;
     }
@@ -292,6 +297,22 @@ void BrowseController::Dir1_Change()
     ui_.List1->show();
     rebuildFaceDates();
     state_.strNowDate = latest;
+}
+
+void BrowseController::forgetShownVisit()
+{
+    clearList(ui_.List2);
+    clearList(ui_.ListFace);
+    state_.List2.clear();
+    state_.ListFace.clear();
+    state_.strOralDate.clear();
+    state_.strFaceDate.clear();
+    state_.strNowDate.clear();
+    state_.strPopupFile.clear();
+    state_.strOralFile.clear();
+    state_.datOralFile.clear();
+    state_.intOralCount = 0;
+    state_.intFaceCount = 0;
 }
 
 void BrowseController::listFolder(const QString &folder)

@@ -92,6 +92,8 @@ private:
     void connectControls();
     void popUpPictureMenu(PanelKind kind, int index, const QPoint &at);
     void hidePanel(PanelKind kind, bool dropPictures);
+    // No visit is shown: nothing of the one shown before stays for others to read.
+    void forgetShownVisit();
     std::vector<PanelPicture> showPanel(PanelKind kind, PanelPreparation &preparation);
     void readPatientNameFile(const QString &folder);
     void rebuildFaceDates();

@@ -20,11 +20,13 @@ std::optional<QString> normalisedNumber(const QString &text) { return decimalNum
 QString halfWidthNumber(const QString &typed)
 {
     constexpr char16_t kIdeographicSpace = u'\u3000';
+    auto isBlank = [](QChar c) { return c == QLatin1Char(' ') || c == QChar(kIdeographicSpace); };
     QString text = typed;
-    // The input method's stray blanks around the number are no part of it.
-    while (text.startsWith(QChar(kIdeographicSpace)))
+    // Stray blanks around the number are no part of it: padded into the folder
+    // name they would name a patient who never exists.
+    while (!text.isEmpty() && isBlank(text.front()))
         text.remove(0, 1);
-    while (text.endsWith(QChar(kIdeographicSpace)))
+    while (!text.isEmpty() && isBlank(text.back()))
         text.chop(1);
     for (QChar &c : text) {
         if (c >= QChar(u'０') && c <= QChar(u'９'))

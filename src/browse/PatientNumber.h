@@ -6,9 +6,9 @@
 
 namespace tolvarine {
 
-// The number as typed with the Japanese input method on, in ASCII: full-width
-// digits become 0-9, ideographic blanks around it are dropped and any other one
-// becomes a blank. Nothing else changes.
+// The number as typed, in ASCII: blanks around it (ASCII or ideographic) are
+// dropped, full-width digits become 0-9 and an ideographic blank inside becomes a
+// blank. Nothing else changes.
 QString halfWidthNumber(const QString &typed);
 
 // Whether text reads as a decimal number the way the original number box accepted

@@ -115,8 +115,9 @@ TEST_F(Browse, APatientNotFoundEmptiesThePanelsButKeepsTheListedFolder)
     ASSERT_FALSE(shownFace(*w).empty());
     const QString nameFile = w->state().strKrNameFile;
 
-    commit(*w, " 12"); // passes as a number, padded to "00 12", and is not found
+    commit(*w, "99999");
     EXPECT_EQ(messages.texts(), QStringList{"該当患者の画像はありません"});
+    EXPECT_EQ(w->txtKrNo->selectedText(), QStringLiteral("99999")); // typing replaces it
     EXPECT_TRUE(shownOral(*w).empty());
     EXPECT_TRUE(shownFace(*w).empty());
     for (ImagingView *v : w->ImgSam)
@@ -129,7 +130,12 @@ TEST_F(Browse, APatientNotFoundEmptiesThePanelsButKeepsTheListedFolder)
     EXPECT_EQ(w->ListFaDate->count(), 0);
     EXPECT_EQ(w->Dir1->path(), folder);
     EXPECT_EQ(w->state().strKrNameFile, nameFile);
-    EXPECT_EQ(w->List2->count(), 3);
+    // Nothing of patient 123's visit is left for printing or the picture menu to take.
+    EXPECT_EQ(w->List2->count(), 0);
+    EXPECT_TRUE(w->state().List2.isEmpty());
+    EXPECT_TRUE(w->state().ListFace.isEmpty());
+    EXPECT_TRUE(w->state().strOralDate.isEmpty());
+    EXPECT_TRUE(w->funOralFileName(0).isEmpty());
 
     // A name typed now belongs to no listed patient: patient 123 keeps its own.
     w->txtKrName->setText(QStringLiteral("別人"));

@@ -96,10 +96,14 @@ TEST_F(Lookup, ChecksInTheOrderOfItsMessages)
         {QStringLiteral("12a"), missingFolda, PatientLookup::NotNumeric},
         {QString(), pictures, PatientLookup::NotNumeric},
         {QStringLiteral("123456"), missingFolda, PatientLookup::Invalid},
-        {QStringLiteral(" 12345"), pictures, PatientLookup::Invalid},
+        {QStringLiteral(" 12345"), pictures, PatientLookup::NotFound},
         {QStringLiteral("123"), missingFolda, PatientLookup::NoPictureFolder},
         {QStringLiteral("123"), QString(), PatientLookup::NoPictureFolder},
         {QStringLiteral(" 12"), pictures, PatientLookup::NotFound},
+        // Blanks around the number are no part of it.
+        {QStringLiteral("123 "), pictures, PatientLookup::Found},
+        {QStringLiteral(" 123"), pictures, PatientLookup::Found},
+        {QStringLiteral("1 23"), pictures, PatientLookup::NotNumeric},
         {QStringLiteral("124"), pictures, PatientLookup::NotFound},
         {QStringLiteral("123"), pictures, PatientLookup::Found},
         {QStringLiteral("00123"), pictures + QStringLiteral("/"), PatientLookup::Found},
@@ -118,7 +122,7 @@ TEST_F(Lookup, ChecksInTheOrderOfItsMessages)
             EXPECT_EQ(r.folder, pictures + QStringLiteral("/001/00123"));
         }
     }
-    EXPECT_EQ(lookUpPatient(QStringLiteral(" 12"), pictures).folder, pictures + QStringLiteral("/00 /00 12"));
+    EXPECT_EQ(lookUpPatient(QStringLiteral(" 12"), pictures).folder, pictures + QStringLiteral("/000/00012"));
 }
 
 TEST_F(Lookup, AFileInPlaceOfThePatientFolderIsNoPatient)

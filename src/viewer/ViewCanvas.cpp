@@ -344,18 +344,26 @@ void ViewCanvas::askSharper()
         const QSize turned = pane.ok ? pane.picture->turnedSize() : QSize();
         if (turned.isEmpty())
             continue;
-        const QRectF whole = placement(pane);
-        const QRectF shown = whole.intersected(QRectF(pane.area));
-        if (shown.isEmpty())
+        const QRectF visible = visiblePart(pane);
+        if (visible.isEmpty())
             continue;
-        const double perPixel = whole.width() / turned.width();
-        const QRectF visible((shown.topLeft() - whole.topLeft()) / perPixel, shown.size() / perPixel);
-        const double scale = std::min(1.0, perPixel * ratio);
+        const double scale = std::min(1.0, placement(pane).width() / turned.width() * ratio);
         if (std::optional<ZoomRequest> request = pane.picture->zoomRequest(visible, scale))
             pane.decoder->want(std::move(*request), visible, scale);
         else
             pane.decoder->settle();
     }
+}
+
+// What a pane shows of its picture: turned, in stored pixels.
+QRectF ViewCanvas::visiblePart(const Pane &pane) const
+{
+    const QRectF whole = placement(pane);
+    const QRectF shown = whole.intersected(QRectF(pane.area));
+    if (shown.isEmpty() || !pane.ok)
+        return {};
+    const double perPixel = whole.width() / pane.picture->turnedSize().width();
+    return QRectF((shown.topLeft() - whole.topLeft()) / perPixel, shown.size() / perPixel);
 }
 
 void ViewCanvas::updateCursor()
@@ -406,6 +414,17 @@ QString ViewCanvas::zoomNotice(int pane) const
         return {};
     const Outcome &failure = panes_[size_t(pane)].picture->zoomFailure();
     return failure.ok() ? QString() : zoomFailureText(failure);
+}
+
+double ViewCanvas::shownScale(int pane) const
+{
+    if (pane < 0 || pane >= paneCount() || !panes_[size_t(pane)].ok)
+        return 0;
+    const ViewPicture &picture = *panes_[size_t(pane)].picture;
+    const ZoomTile &tile = picture.zoomTile();
+    if (zoom_ > 1.0 && tile.covers(visiblePart(panes_[size_t(pane)]), tile.scale))
+        return tile.scale;
+    return double(picture.fittedImage().width()) / picture.turnedSize().width();
 }
 
 bool ViewCanvas::isDecoding() const

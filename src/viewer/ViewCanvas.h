@@ -60,6 +60,9 @@ public:
     QPointF picturePointAt(QPointF at) const;
     // Why a zoomed pane has no sharper picture than its fitted one; empty when none failed.
     QString zoomNotice(int pane = 0) const;
+    // Pixels per stored pixel of the bitmap a pane shows its visible part from: the
+    // fitted bitmap's, or the sharper decode's once that covers it.
+    double shownScale(int pane = 0) const;
     // Whether a zoom decode is running or waiting.
     bool isDecoding() const;
 
@@ -93,6 +96,7 @@ private:
     void fitPane(Pane &pane);
     const Pane *paneAt(QPointF at) const;
     QRectF placement(const Pane &pane) const;
+    QRectF visiblePart(const Pane &pane) const;
     void clampCentre();
     void viewChanged();
     void askSharper();

@@ -38,9 +38,9 @@ int16_t viewOrientationCode(const AppSettings &settings, PanelKind kind, int pos
 void subAdjust(ImagingControl &img1, const AppSettings &settings);
 
 // The most pixels one zoom decode holds: 100 MB at four bytes a pixel, below the
-// image allocation limit Qt keeps for every decode (128 MB), so that the limit
-// stays as it is for the whole program. A picture that would need more at the
-// zoom's scale is decoded in part, around what the window shows.
+// image allocation limit Qt keeps for every decode (128 MB with Qt 6.4), so that
+// the limit, which is the whole program's, stays as it is. A picture that would
+// need more at the zoom's scale is decoded in part, around what the window shows.
 inline constexpr qint64 kMostZoomPixels = 25'000'000;
 
 // A part of a picture decoded for a zoom, turned and adjusted as the fitted bitmap.

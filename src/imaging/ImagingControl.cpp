@@ -189,20 +189,9 @@ bool ImagingControl::opLoadFile(const QString &path, int, int, int, QSize wanted
 {
     clear();
     QByteArray bytes;
-    if (Outcome read = readWholeFile(path, bytes, kMaxFileBytes); !read)
-        return fail(std::move(read));
-    if (bytes.isEmpty())
-        return fail(Status::Damaged, QStringLiteral("empty file: %1").arg(path));
-
-    const bool jpeg = looksLikeJpeg(bytes);
-    if (jpeg) {
-        const QSize claimed = jpegClaimedSize(bytes);
-        if (claimed.isValid() && qint64(claimed.width()) * claimed.height() > kMaxClaimedPixels)
-            return fail(Status::Refused, QStringLiteral("picture too large (%1 x %2): %3")
-                                             .arg(claimed.width())
-                                             .arg(claimed.height())
-                                             .arg(path));
-    }
+    bool jpeg = false;
+    if (!readPicture(path, bytes, jpeg))
+        return false;
 
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -232,6 +221,63 @@ bool ImagingControl::opLoadFile(const QString &path, int, int, int, QSize wanted
     if (damaged_)
         lastFailure_ =
             Outcome::failed(Status::Damaged, QStringLiteral("picture data cut short: %1").arg(path));
+    return true;
+}
+
+// The file's bytes, unless it is empty, too long, or a JPEG claiming more pixels
+// than any photograph has.
+bool ImagingControl::readPicture(const QString &path, QByteArray &bytes, bool &jpeg)
+{
+    if (Outcome read = readWholeFile(path, bytes, kMaxFileBytes); !read)
+        return fail(std::move(read));
+    if (bytes.isEmpty())
+        return fail(Status::Damaged, QStringLiteral("empty file: %1").arg(path));
+
+    jpeg = looksLikeJpeg(bytes);
+    if (jpeg) {
+        const QSize claimed = jpegClaimedSize(bytes);
+        if (claimed.isValid() && qint64(claimed.width()) * claimed.height() > kMaxClaimedPixels)
+            return fail(Status::Refused, QStringLiteral("picture too large (%1 x %2): %3")
+                                             .arg(claimed.width())
+                                             .arg(claimed.height())
+                                             .arg(path));
+    }
+    return true;
+}
+
+bool ImagingControl::opLoadRegion(const QString &path, QRect region, int reduction)
+{
+    clear();
+    const bool stepped = reduction == 1 || reduction == 2 || reduction == 4 || reduction == 8;
+    if (!stepped || region.isEmpty() || region.x() < 0 || region.y() < 0 || region.x() % reduction != 0
+        || region.y() % reduction != 0 || region.width() % reduction != 0 || region.height() % reduction != 0)
+        return fail(Status::Invalid, QStringLiteral("invalid region of %1").arg(path));
+    QByteArray bytes;
+    bool jpeg = false;
+    if (!readPicture(path, bytes, jpeg))
+        return false;
+
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(false);
+    const QSize stored = reader.size();
+    const QRect steps(0, 0, (stored.width() + reduction - 1) / reduction * reduction,
+                      (stored.height() + reduction - 1) / reduction * reduction);
+    if (!stored.isValid() || !steps.contains(region))
+        return fail(Status::Invalid, QStringLiteral("region outside the picture: %1").arg(path));
+    // Clipped before it is scaled, the decoder allocates only the region, and
+    // libjpeg reduces it by the power of two while decoding.
+    reader.setClipRect(region);
+    reader.setScaledSize(region.size() / reduction);
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return fail(jpeg ? Status::Damaged : Status::Unreadable,
+                    QStringLiteral("%1: %2").arg(reader.errorString(), path));
+    storedSize_ = stored;
+    image_ = std::move(image);
+    loadedPath_ = path;
+    reduced_ = true;
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -41,6 +42,12 @@ public:
     // than that size; the following opResize decides the final size.
     bool opLoadFile(const QString &path, int page = 0, int reserved = 0, int mode = -1,
                     QSize wantedSize = QSize());
+
+    // Decodes only `region` of the picture (stored pixels) at 1 / reduction of full
+    // size (1, 2, 4 or 8), so that any part of a picture too large to hold whole
+    // can be shown sharp. The region is in whole steps of the reduction and may pass
+    // the right and bottom edges by less than one. The bitmap never replaces its file.
+    bool opLoadRegion(const QString &path, QRect region, int reduction);
 
     int opBitmapWidth() const;
     int opBitmapHeight() const;
@@ -92,6 +99,7 @@ public:
 private:
     bool fail(Outcome outcome);
     bool fail(Status status, const QString &detail) { return fail(Outcome::failed(status, detail)); }
+    bool readPicture(const QString &path, QByteArray &bytes, bool &jpeg);
     void markChanged();
     void clear();
     bool isSourceFile(const QString &path) const;

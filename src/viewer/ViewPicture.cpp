@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <utility>
 
 #include <QFileInfo>
@@ -37,7 +38,91 @@ bool covers(const ImagingControl &control, QSize wanted)
     return control.opBitmapWidth() >= wanted.width() && control.opBitmapHeight() >= wanted.height();
 }
 
+// Turns a decoded bitmap by the position's code and adjusts it. The control gets
+// the only reference, so that the steps work in place; a step that fails (no
+// memory for the turned copy) fails the whole.
+Outcome finishView(QImage &image, PanelKind kind, int16_t code, const AppSettings &settings)
+{
+    ImagingControl work; // fresh: any failure it records is one of these steps
+    work.setImage(image);
+    image = QImage();
+    turnByCode(work, kind, code);
+    subAdjust(work, settings);
+    if (!work.lastFailure().ok())
+        return work.lastFailure();
+    image = work.image();
+    return Outcome::done();
+}
+
+int roundUpTo(int value, int step) { return (value + step - 1) / step * step; }
+
+// The part of a picture of size `stored` one zoom decode takes at `reduction`:
+// all of it when that fits kMostZoomPixels, else a rectangle of at most that many
+// pixels with `visible`'s proportions around its centre, inside the picture (only
+// a `visible` larger than that is taken as it is). In whole steps of the reduction,
+// passing the right and bottom edges by less than a step.
+QRect zoomRegion(QSize stored, const QRectF &visible, int reduction)
+{
+    const QSize steps(roundUpTo(stored.width(), reduction) / reduction,
+                      roundUpTo(stored.height(), reduction) / reduction);
+    if (qint64(steps.width()) * steps.height() <= kMostZoomPixels)
+        return QRect(QPoint(0, 0), steps * reduction);
+    const QRectF clipped = visible.intersected(QRectF(QPointF(0, 0), QSizeF(stored)));
+    const QRectF inside(clipped.topLeft() / reduction, clipped.size() / reduction);
+    const double grow = std::sqrt(double(kMostZoomPixels) / std::max(1.0, inside.width() * inside.height()));
+    if (grow <= 1.0) {
+        const QRect around = inside.toAlignedRect();
+        return QRect(around.topLeft() * reduction, around.size() * reduction);
+    }
+    int width = std::min(steps.width(), int(inside.width() * grow));
+    int height = std::min<qint64>(steps.height(), kMostZoomPixels / width);
+    width = std::min<qint64>(steps.width(), kMostZoomPixels / height);
+    const int x = std::clamp(int(std::lround(inside.center().x() - width / 2.0)), 0, steps.width() - width);
+    const int y =
+        std::clamp(int(std::lround(inside.center().y() - height / 2.0)), 0, steps.height() - height);
+    return QRect(x * reduction, y * reduction, width * reduction, height * reduction);
+}
+
 } // namespace
+
+bool ZoomTile::covers(const QRectF &visible, double wanted) const
+{
+    constexpr double kSlack = 1e-6;
+    return !image.isNull() && scale >= wanted * (1 - kSlack)
+           && turnedRect.adjusted(-0.01, -0.01, 0.01, 0.01).contains(visible);
+}
+
+ZoomResult decodeZoom(const ZoomRequest &request, const std::function<bool()> &superseded)
+{
+    ZoomResult result;
+    const auto stopped = [&] {
+        if (!superseded || !superseded())
+            return false;
+        result.outcome = Outcome::failed(Status::Cancelled, request.path);
+        return true;
+    };
+    if (stopped())
+        return result;
+    QImage image;
+    {
+        ImagingControl load;
+        if (!load.opLoadRegion(request.path, request.region, request.reduction)) {
+            result.outcome = load.lastFailure();
+            return result;
+        }
+        image = load.image();
+    }
+    if (stopped())
+        return result;
+    if (Outcome finished = finishView(image, request.kind, request.code, request.settings); !finished) {
+        result.outcome = std::move(finished);
+        return result;
+    }
+    const double scale = request.turnedRect.width() > 0 ? image.width() / request.turnedRect.width() : 0;
+    result.tile = ZoomTile{std::move(image), request.turnedRect, scale};
+    result.outcome = Outcome::done(request.path);
+    return result;
+}
 
 QSize viewWindowTwips(int32_t viewSize, bool portrait)
 {
@@ -92,12 +177,6 @@ QSize ViewPicture::turnedSize() const { return turnsSideways() ? stored_.transpo
 
 QSize ViewPicture::unturned(QSize turned) const { return turnsSideways() ? turned.transposed() : turned; }
 
-// The decode size that gives the stored picture at a scale, rounded up.
-QSize ViewPicture::decodeWanted(double scale) const
-{
-    return QSize(int(std::ceil(stored_.width() * scale)), int(std::ceil(stored_.height() * scale)));
-}
-
 Outcome ViewPicture::decodeInto(ImagingControl &control, QSize wanted)
 {
     ++decodes_;
@@ -107,11 +186,25 @@ Outcome ViewPicture::decodeInto(ImagingControl &control, QSize wanted)
     return Outcome::done(path_);
 }
 
-QImage ViewPicture::finish(ImagingControl &work) const
+QTransform ViewPicture::turning() const
 {
-    turnByCode(work, kind_, code_);
-    subAdjust(work, settings_);
-    return work.image();
+    // The same turns turnByCode gives the bitmap.
+    const qreal w = stored_.width(), h = stored_.height();
+    const bool face = kind_ == PanelKind::Face;
+    switch (code_) {
+    case 1:
+        return QTransform(-1, 0, 0, -1, w, h);
+    case 2:
+        return QTransform(-1, 0, 0, 1, w, 0);
+    case 3:
+        return QTransform(1, 0, 0, -1, 0, h);
+    case 4:
+        return face ? QTransform(0, 1, -1, 0, h, 0) : QTransform();
+    case 5:
+        return face ? QTransform(0, -1, 1, 0, 0, w) : QTransform();
+    default:
+        return QTransform();
+    }
 }
 
 Outcome ViewPicture::fit(QSize area)
@@ -134,47 +227,57 @@ Outcome ViewPicture::fit(QSize area)
         fitted = turnedSize().scaled(area, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
     }
 
-    ImagingControl work;
-    work.setImage(source_.image());
-    const QSize target = unturned(fitted);
-    work.opResize(float(target.width()), float(target.height()), firstFit_ ? 0 : 1);
+    fitted_ = QImage();
+    fittedArea_ = QSize();
+    QImage image;
+    {
+        ImagingControl resize;
+        resize.setImage(source_.image());
+        const QSize target = unturned(fitted);
+        if (!resize.opResize(float(target.width()), float(target.height()), firstFit_ ? 0 : 1))
+            return resize.lastFailure();
+        image = resize.image();
+    }
     firstFit_ = false;
-    fitted_ = finish(work);
+    if (Outcome finished = finishView(image, kind_, code_, settings_); !finished)
+        return finished;
+    fitted_ = std::move(image);
     fittedArea_ = area;
     return Outcome::done(path_);
 }
 
-Outcome ViewPicture::zoom(int across)
+std::optional<ZoomRequest> ViewPicture::zoomRequest(const QRectF &visible, double scale) const
 {
-    const QSize turned = turnedSize();
-    if (turned.isEmpty())
-        return Outcome::failed(Status::Missing, path_);
-    across = std::clamp(across, 1, turned.width());
-    const QSize wanted = decodeWanted(double(across) / turned.width());
-    ImagingControl *from = &source_;
-    if (!covers(source_, wanted)) {
-        from = &zoomSource_;
-        if (!covers(zoomSource_, wanted)) {
-            zoomed_ = QImage();
-            if (const Outcome decoded = decodeInto(zoomSource_, wanted); !decoded)
-                return decoded;
-        }
+    const QRectF shown = visible.intersected(QRectF(QPointF(0, 0), QSizeF(turnedSize())));
+    if (shown.isEmpty() || !zoomFailure_.ok())
+        return std::nullopt;
+    const double wanted = std::clamp(scale, 0.0, 1.0);
+    if (zoomTile_.covers(shown, wanted))
+        return std::nullopt;
+    int reduction = 8;
+    while (reduction > 1 && 1.0 / reduction < wanted * (1 - 1e-6))
+        reduction /= 2;
+    ZoomRequest request{path_, kind_, code_, settings_, {}, reduction, {}};
+    request.region = zoomRegion(stored_, turning().inverted().mapRect(shown), reduction);
+    request.turnedRect = turning().mapRect(QRectF(request.region));
+    return request;
+}
+
+void ViewPicture::takeZoom(ZoomResult result)
+{
+    if (result.outcome.status == Status::Cancelled)
+        return;
+    if (!result.outcome) {
+        zoomFailure_ = std::move(result.outcome);
+        return;
     }
-    // One turned, adjusted bitmap serves every zoom its decode is large enough for.
-    if (!zoomed_.isNull() && zoomedFrom_ == from->image().cacheKey())
-        return Outcome::unchanged(path_);
-    ImagingControl work;
-    work.setImage(from->image());
-    zoomed_ = finish(work);
-    zoomedFrom_ = from->image().cacheKey();
-    return Outcome::done(path_);
+    zoomTile_ = std::move(result.tile);
 }
 
 void ViewPicture::releaseZoom()
 {
-    zoomSource_.setOpBitmapHandle(0);
-    zoomed_ = QImage();
-    zoomedFrom_ = 0;
+    zoomTile_ = ZoomTile();
+    zoomFailure_ = Outcome();
 }
 
 } // namespace tolvarine

@@ -19,6 +19,8 @@ namespace tolvarine {
 namespace {
 
 constexpr double kKeyZoomStep = 1.25;
+// An arrow key moves a zoomed view by this share of the picture area.
+constexpr double kArrowPanShare = 0.125;
 
 } // namespace
 
@@ -104,11 +106,11 @@ void frmView::setCaption(const QString &fileName)
 }
 
 // A picture that cannot be decoded leaves the caption and no picture.
-void frmView::showSingle(std::shared_ptr<ViewPicture> picture)
+void frmView::showSingle(std::shared_ptr<ViewPicture> picture, bool keepView)
 {
     current_ = std::move(picture);
     strViewFile = current_->path();
-    if (!Img1->showSingle(current_)) {
+    if (!Img1->showSingle(current_, keepView)) {
         Img1->hide();
         return;
     }
@@ -120,7 +122,7 @@ void frmView::showSingle(std::shared_ptr<ViewPicture> picture)
 
 void frmView::showPair()
 {
-    Img1->showPair(other_, visitDate(other_->path()), opened_, visitDate(opened_->path()));
+    Img1->showPair(other_, visitDate(other_->path()), opened_, visitDate(opened_->path()), true);
     strViewFile = opened_->path();
     Img1->show();
     blnShown = true;
@@ -160,22 +162,27 @@ void frmView::stepVisit(int direction)
     const auto &visits = positionVisits();
     const std::shared_ptr<ViewPicture> &moving = comparing_ ? other_ : current_;
     const std::optional<int> from = visitShowing(visits, moving->path());
-    const std::optional<int> to = from ? steppedVisit(visits, *from, direction) : std::nullopt;
+    std::optional<int> to = from ? steppedVisit(visits, *from, direction) : std::nullopt;
+    // The left side passes over the visit the right side shows.
+    if (comparing_ && to && visits[size_t(*to)].path == opened_->path())
+        to = steppedVisit(visits, *to, direction);
     if (!to)
         return;
     std::shared_ptr<ViewPicture> picture = pictureFor(visits[size_t(*to)].path);
+    // Stepping follows the same detail: a zoomed view stays zoomed on the same point.
     if (comparing_) {
-        other_ = std::move(picture);
+        other_ = current_ = std::move(picture);
         showPair();
         return;
     }
     setCaption(picture->path());
-    showSingle(std::move(picture));
+    showSingle(std::move(picture), true);
 }
 
 // The pair shows, left, the visit the single view was stepped to, or else the
 // nearest earlier (then later) visit with a picture at the position; right, the
-// opened picture. Without another visit there is nothing to compare.
+// opened picture. Without another visit there is nothing to compare. Back in the
+// single view, the picture last chosen (by the page keys, here or in the pair) stays.
 void frmView::toggleCompare()
 {
     if (!opened_)
@@ -184,7 +191,7 @@ void frmView::toggleCompare()
         comparing_ = false;
         other_.reset();
         setCaption(current_->path());
-        showSingle(current_);
+        showSingle(current_, true);
         return;
     }
     std::shared_ptr<ViewPicture> left;
@@ -209,8 +216,13 @@ void frmView::toggleCompare()
 void frmView::keyPressEvent(QKeyEvent *event)
 {
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    const bool control = modifiers & Qt::ControlModifier;
+    const bool plain = !(modifiers & ~(Qt::ShiftModifier | Qt::ControlModifier));
     const int key = event->key();
+    const QPointF arrow = key == Qt::Key_Left    ? QPointF(1, 0)
+                          : key == Qt::Key_Right ? QPointF(-1, 0)
+                          : key == Qt::Key_Up    ? QPointF(0, 1)
+                          : key == Qt::Key_Down  ? QPointF(0, -1)
+                                                 : QPointF();
     if (key == Qt::Key_Escape) {
         close();
     } else if (key == Qt::Key_PageUp) {
@@ -221,10 +233,12 @@ void frmView::keyPressEvent(QKeyEvent *event)
                && !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         toggleCompare();
     } else if (event->matches(QKeySequence::ZoomIn)
-               || (control && (key == Qt::Key_Plus || key == Qt::Key_Equal))) {
+               || (plain && (key == Qt::Key_Plus || key == Qt::Key_Equal))) {
         Img1->zoomAtPointer(kKeyZoomStep);
-    } else if (event->matches(QKeySequence::ZoomOut) || (control && key == Qt::Key_Minus)) {
+    } else if (event->matches(QKeySequence::ZoomOut) || (plain && key == Qt::Key_Minus)) {
         Img1->zoomAtPointer(1.0 / kKeyZoomStep);
+    } else if (!arrow.isNull() && Img1->isZoomed() && modifiers == Qt::NoModifier) {
+        Img1->panBy(QPointF(arrow.x() * Img1->width(), arrow.y() * Img1->height()) * kArrowPanShare);
     } else {
         QWidget::keyPressEvent(event);
     }

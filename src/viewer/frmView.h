@@ -30,10 +30,11 @@ class ViewPicture;
 // of the browse state when a picture is shown, so that it keeps showing the same
 // patient while the main window lists another. The settings store must outlive it.
 //
-// Beyond showing the picture: the wheel and Ctrl + / Ctrl - zoom, a drag pans, a
-// double click fits again; Page Up / Page Down step to the same position at the
-// previous / next visit that has a picture there; C shows another visit beside
-// the opened picture; Esc closes.
+// Beyond showing the picture: the wheel and + / - zoom, a drag or the arrow keys
+// pan, a double click fits again; Page Up / Page Down step to the same position at
+// the previous / next visit that has a picture there, keeping a zoomed view on the
+// same detail; C shows another visit beside the opened picture, both zooming and
+// panning together; Esc closes.
 class frmView : public QWidget {
     Q_OBJECT
 public:
@@ -72,7 +73,7 @@ private:
     std::shared_ptr<ViewPicture> pictureFor(const QString &path);
     const std::vector<PositionVisit> &positionVisits();
     QString visitDate(const QString &path);
-    void showSingle(std::shared_ptr<ViewPicture> picture);
+    void showSingle(std::shared_ptr<ViewPicture> picture, bool keepView = false);
     void showPair();
     void stepVisit(int direction);
     void toggleCompare();

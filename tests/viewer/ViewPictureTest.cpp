@@ -1,4 +1,5 @@
 #include <functional>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -107,16 +108,23 @@ TEST(ViewPicture, DecodesAtTheScaleNeededAndRefitsFromWhatItHolds)
     EXPECT_EQ(picture.fittedImage().size(), QSize(1100, 733));
     EXPECT_EQ(picture.decodeCount(), 2);
 
-    // Zooming takes what the fit decode holds, then decodes up to full size.
-    ASSERT_TRUE(picture.zoom(1000).ok());
-    EXPECT_EQ(picture.decodeCount(), 2);
-    ASSERT_TRUE(picture.zoom(2000).ok());
-    EXPECT_EQ(picture.zoomImage().size(), QSize(2400, 1600));
-    EXPECT_EQ(picture.decodeCount(), 3);
-    ASSERT_TRUE(picture.zoom(5000).ok());
-    EXPECT_EQ(picture.decodeCount(), 3);
+    // A zoom decodes at the power-of-two reduction its scale needs, the whole picture
+    // while that stays small, and asks nothing more while its tile shows what is wanted.
+    const QRectF visible(100, 100, 500, 400);
+    std::optional<ZoomRequest> request = picture.zoomRequest(visible, 0.4);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->reduction, 2);
+    EXPECT_EQ(request->region, QRect(0, 0, 2400, 1600));
+    picture.takeZoom(decodeZoom(*request));
+    EXPECT_EQ(picture.zoomTile().image.size(), QSize(1200, 800));
+    EXPECT_FALSE(picture.zoomRequest(visible, 0.5));
+    request = picture.zoomRequest(visible, 3.0);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->reduction, 1);
+    picture.takeZoom(decodeZoom(*request));
+    EXPECT_EQ(picture.zoomTile().image.size(), QSize(2400, 1600));
     picture.releaseZoom();
-    EXPECT_TRUE(picture.zoomImage().isNull());
+    EXPECT_TRUE(picture.zoomTile().image.isNull());
     EXPECT_EQ(test::cornerColours(picture.fittedImage()), "rgbw");
 }
 
@@ -130,14 +138,78 @@ TEST(ViewPicture, ZoomedBitmapIsTurnedAndAdjustedToo)
     settings.KidoTi = 30;
     ViewPicture picture(path, PanelKind::Face, 4, settings);
     ASSERT_TRUE(picture.fit(QSize(400, 600)).ok());
-    ASSERT_TRUE(picture.zoom(800).ok());
-    for (const QImage &image : {picture.fittedImage(), picture.zoomImage()}) {
+    const std::optional<ZoomRequest> request = picture.zoomRequest(QRectF(0, 0, 800, 1200), 1.0);
+    ASSERT_TRUE(request);
+    picture.takeZoom(decodeZoom(*request));
+    EXPECT_EQ(picture.zoomTile().turnedRect, QRectF(0, 0, 800, 1200));
+    for (const QImage &image : {picture.fittedImage(), picture.zoomTile().image}) {
         EXPECT_GT(image.height(), image.width());
         EXPECT_EQ(test::cornerColours(image), "brwg");
         // The red quadrant, now top right, lifted from 0 in green by the brightness.
         EXPECT_GT(qGreen(image.pixel(image.width() - 10, 10)), 12);
     }
 }
+
+// --- zooming into a picture larger than one decode may hold --------------------
+
+struct RegionCase {
+    const char *name;
+    PanelKind kind;
+    int16_t code;
+    const char *corners; // of the turned picture
+};
+
+class ZoomRegion : public ::testing::TestWithParam<RegionCase> {
+protected:
+    static void SetUpTestSuite()
+    {
+        box = new test::Sandbox;
+        // 48 megapixels: 192 MB decoded whole, beyond the allocation limit of a decode.
+        path = test::writeLargeQuadrantJpeg(*box, "large.jpg", QSize(8000, 6000));
+    }
+    static void TearDownTestSuite() { delete box; }
+    static inline test::Sandbox *box = nullptr;
+    static inline QString path;
+};
+
+TEST_P(ZoomRegion, FullSizePartAroundTheMiddleIsTurnedLikeTheWholePicture)
+{
+    const RegionCase &c = GetParam();
+    ASSERT_FALSE(path.isEmpty());
+    ViewPicture picture(path, c.kind, c.code, AppSettings());
+    ASSERT_TRUE(picture.fit(QSize(800, 800)).ok());
+    const QSize turned = picture.turnedSize();
+    const QPointF middle(turned.width() / 2.0, turned.height() / 2.0);
+    const QRectF visible(middle - QPointF(300, 200), QSizeF(600, 400));
+    const std::optional<ZoomRequest> request = picture.zoomRequest(visible, 1.0);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->reduction, 1);
+    EXPECT_LE(qint64(request->region.width()) * request->region.height(), kMostZoomPixels);
+    const ZoomResult result = decodeZoom(*request);
+    ASSERT_TRUE(result.outcome.ok()) << result.outcome.detail.toStdString();
+    const ZoomTile &tile = result.tile;
+    EXPECT_TRUE(tile.covers(visible, 1.0));
+    // Just inside each quadrant, left and right of the middle, above and below it.
+    const QString expected = QString::fromLatin1(c.corners);
+    const QPointF probes[] = {{-50, -50}, {50, -50}, {-50, 50}, {50, 50}};
+    for (int i = 0; i < 4; ++i) {
+        const QPointF at = (middle + probes[i] - tile.turnedRect.topLeft()) * tile.scale;
+        const QString letter =
+            test::cornerColours(tile.image.copy(QRect(at.toPoint() - QPoint(4, 4), QSize(9, 9))));
+        EXPECT_EQ(letter.left(1), expected.mid(i, 1)) << "quadrant " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, ZoomRegion,
+                         ::testing::Values(RegionCase{"OralAsStored", PanelKind::Oral, 0, "rgbw"},
+                                           RegionCase{"OralRotated180", PanelKind::Oral, 1, "wbgr"},
+                                           RegionCase{"OralMirrored", PanelKind::Oral, 2, "grwb"},
+                                           RegionCase{"OralFlipped", PanelKind::Oral, 3, "bwrg"},
+                                           RegionCase{"FaceClockwise", PanelKind::Face, 4, "brwg"},
+                                           RegionCase{"Face270", PanelKind::Face, 5, "gwrb"}),
+                         [](const ::testing::TestParamInfo<RegionCase> &info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(ViewPicture, UndecodableFileFailsWithNoPicture)
 {

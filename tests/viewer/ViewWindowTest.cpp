@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QPointer>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -55,6 +56,24 @@ protected:
     static QSize devicePixels(const QWidget &w, QSize logical)
     {
         return (QSizeF(logical) * w.devicePixelRatioF()).toSize();
+    }
+
+    static void wheel(ViewCanvas *canvas, QPointF at, int steps)
+    {
+        QWheelEvent event(at, canvas->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(canvas, &event);
+    }
+    static QColor shownAt(ViewCanvas *canvas, QPointF at)
+    {
+        return canvas->grab().toImage().pixelColor(at.toPoint());
+    }
+    // The picture point at the middle of a pane, as shares of the picture's width and height.
+    static QPointF middleShare(ViewCanvas *canvas, int pane = 0)
+    {
+        const QRectF whole = canvas->pictureRect(pane);
+        const QPointF middle = QRectF(canvas->paneArea(pane)).center();
+        return QPointF((middle.x() - whole.x()) / whole.width(), (middle.y() - whole.y()) / whole.height());
     }
 
     test::Sandbox box;
@@ -238,6 +257,44 @@ TEST_F(ViewWindow, WheelZoomsAroundThePointerDragPansDoubleClickFits)
     EXPECT_EQ(canvas->pictureRect(), placed);
 }
 
+TEST_F(ViewWindow, ZoomReachesFullSizeOnAPictureBeyondTheAllocationLimit)
+{
+    // 48 megapixels, 192 MB decoded whole: more than one decode may allocate.
+    const QString path = test::writeLargeQuadrantJpeg(box, kPatient + "large.jpg", QSize(8000, 6000));
+    ASSERT_FALSE(path.isEmpty());
+    frmView *view = open(path, 0);
+    ViewCanvas *canvas = view->Img1;
+    ASSERT_TRUE(view->blnShown);
+    QSignalSpy decoded(canvas, &ViewCanvas::zoomDecoded);
+    const QPointF at = canvas->pictureRect().center() + QPointF(3, 3); // in the white quadrant
+    for (int step = 0; step < 30 && canvas->pictureRect().width() * canvas->devicePixelRatioF() < 8000;
+         ++step)
+        wheel(canvas, at, 1);
+    ASSERT_GE(canvas->pictureRect().width() * canvas->devicePixelRatioF(), 8000);
+    // The enlarged fitted picture at once, the full-size part when it is decoded.
+    EXPECT_TRUE(canvas->isDecoding());
+    EXPECT_LT(canvas->shownScale(), 0.1);
+    EXPECT_TRUE(test::colorsClose(shownAt(canvas, at), Qt::white));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !canvas->isDecoding(); }, 20000));
+    EXPECT_GE(decoded.count(), 1);
+    EXPECT_TRUE(canvas->zoomNotice().isEmpty()) << canvas->zoomNotice().toStdString();
+    EXPECT_GT(canvas->zoomFactor(), 1.0);
+    EXPECT_EQ(canvas->shownScale(), 1.0);
+}
+
+TEST_F(ViewWindow, AZoomThatCannotBeDecodedStaysZoomedAndSaysWhy)
+{
+    const QString path = picture("a.jpg", QDate(2009, 3, 15));
+    frmView *view = open(path, 0);
+    ViewCanvas *canvas = view->Img1;
+    box.write(kPatient + "a.jpg", "overwritten by another program");
+    QSignalSpy decoded(canvas, &ViewCanvas::zoomDecoded);
+    wheel(canvas, canvas->pictureRect().center(), 3);
+    ASSERT_TRUE(decoded.wait());
+    EXPECT_NEAR(canvas->zoomFactor(), 1.25 * 1.25 * 1.25, 1e-6);
+    EXPECT_FALSE(canvas->zoomNotice().isEmpty());
+}
+
 // --- stepping through visits -----------------------------------------------------
 
 // Intraoral visits of 2009/01/10 (a1 a2 a3), 2009/02/10 (b1 only) and 2009/03/10
@@ -327,16 +384,119 @@ TEST_F(ViewVisits, CShowsAnEarlierVisitBesideTheOpenedPicture)
     EXPECT_EQ(canvas->paneLabel(1), "2009/03/10");
     EXPECT_EQ(view->strViewFile, box.file(kPatient + "c1.jpg"));
 
+    // Back to one picture: the one last chosen.
     QTest::keyClick(view, Qt::Key_C);
     EXPECT_FALSE(view->isComparing());
     EXPECT_EQ(canvas->paneCount(), 1);
-    EXPECT_EQ(view->strViewFile, box.file(kPatient + "c1.jpg"));
+    EXPECT_EQ(view->strViewFile, box.file(kPatient + "a1.jpg"));
+    EXPECT_EQ(view->windowTitle(), "/001/00123/a1.jpg - 2009/01/10 - View");
 
     // A position seen at one visit only has nothing to compare with.
     frmView *alone = openListed("a3.jpg", 2);
     QTest::keyClick(alone, Qt::Key_C);
     EXPECT_FALSE(alone->isComparing());
 }
+
+TEST_F(ViewVisits, PageDownKeepsAZoomedCornerInViewAtTheSameZoom)
+{
+    frmView *view = openListed("a1.jpg", 0);
+    ViewCanvas *canvas = view->Img1;
+    const QRectF fitted = canvas->pictureRect();
+    // Onto the white corner, bottom right.
+    const QPointF corner = fitted.bottomRight() - QPointF(fitted.width() * 0.1, fitted.height() * 0.1);
+    wheel(canvas, corner, 4);
+    const double zoom = canvas->zoomFactor();
+    const QPointF share = middleShare(canvas);
+    ASSERT_GT(zoom, 1.0);
+    ASSERT_TRUE(test::colorsClose(shownAt(canvas, corner), Qt::white));
+
+    QTest::keyClick(view, Qt::Key_PageDown);
+    ASSERT_EQ(view->strViewFile, box.file(kPatient + "b1.jpg"));
+    EXPECT_EQ(canvas->zoomFactor(), zoom);
+    EXPECT_NEAR(middleShare(canvas).x(), share.x(), 1e-6);
+    EXPECT_NEAR(middleShare(canvas).y(), share.y(), 1e-6);
+    EXPECT_TRUE(test::colorsClose(shownAt(canvas, corner), Qt::white));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !canvas->isDecoding(); }));
+    EXPECT_TRUE(test::colorsClose(shownAt(canvas, corner), Qt::white));
+
+    // Nothing zoomed, a step shows the fitted view.
+    QTest::mouseDClick(canvas, Qt::LeftButton, Qt::NoModifier, corner.toPoint());
+    QTest::keyClick(view, Qt::Key_PageUp);
+    EXPECT_EQ(canvas->zoomFactor(), 1.0);
+    EXPECT_EQ(canvas->pictureRect(), fitted);
+}
+
+TEST_F(ViewVisits, BothSidesOfTheComparisonZoomAndPanTogether)
+{
+    frmView *view = openListed("c1.jpg", 0);
+    QTest::keyClick(view, Qt::Key_C);
+    ViewCanvas *canvas = view->Img1;
+    ASSERT_EQ(canvas->paneCount(), 2);
+    const QRectF left = canvas->pictureRect(0), right = canvas->pictureRect(1);
+    auto grown = [&](int pane) {
+        return canvas->pictureRect(pane).width() / (pane == 0 ? left : right).width();
+    };
+
+    // A wheel step on either side zooms both by its factor.
+    wheel(canvas, left.center() + QPointF(-20, 10), 1);
+    EXPECT_NEAR(grown(0), 1.25, 1e-6);
+    EXPECT_NEAR(grown(1), 1.25, 1e-6);
+    wheel(canvas, right.center(), 1);
+    EXPECT_NEAR(grown(0), 1.5625, 1e-6);
+    EXPECT_NEAR(grown(1), 1.5625, 1e-6);
+    // + and - need no Ctrl.
+    QTest::keyClick(view, Qt::Key_Plus);
+    EXPECT_NEAR(grown(1), 1.5625 * 1.25, 1e-6);
+    QTest::keyClick(view, Qt::Key_Minus);
+    EXPECT_NEAR(grown(0), 1.5625, 1e-6);
+
+    // Dragging the right side, or an arrow key, moves both onto the same point.
+    const QPointF before = middleShare(canvas, 0);
+    const QPoint from = right.center().toPoint();
+    QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(canvas, from + QPoint(30, 0));
+    QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, from + QPoint(30, 0));
+    EXPECT_LT(middleShare(canvas, 0).x(), before.x());
+    QTest::keyClick(view, Qt::Key_Right);
+    QTest::keyClick(view, Qt::Key_Right);
+    EXPECT_GT(middleShare(canvas, 0).x(), before.x());
+    EXPECT_NEAR(middleShare(canvas, 0).x(), middleShare(canvas, 1).x(), 1e-6);
+    EXPECT_NEAR(middleShare(canvas, 0).y(), middleShare(canvas, 1).y(), 1e-6);
+}
+
+struct CompareCase {
+    const char *name;
+    const char *open;
+    std::vector<Qt::Key> keys;
+    const char *left;  // date shown on the left at the end
+    const char *after; // the single picture once the comparison is switched off
+};
+
+class ViewComparing : public ViewVisits, public ::testing::WithParamInterface<CompareCase> {};
+
+TEST_P(ViewComparing, TheLeftSideNeverShowsTheRightSidesVisit)
+{
+    const CompareCase &c = GetParam();
+    frmView *view = openListed(c.open, 0);
+    QTest::keyClick(view, Qt::Key_C);
+    ASSERT_TRUE(view->isComparing());
+    for (Qt::Key key : c.keys) {
+        QTest::keyClick(view, key);
+        EXPECT_NE(view->Img1->paneLabel(0), view->Img1->paneLabel(1));
+    }
+    EXPECT_EQ(view->Img1->paneLabel(0), c.left);
+    QTest::keyClick(view, Qt::Key_C);
+    EXPECT_EQ(view->strViewFile, box.file(kPatient + c.after));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Visits, ViewComparing,
+    ::testing::Values(
+        CompareCase{"PageDownPassesOverIt", "b1.jpg", {Qt::Key_PageDown}, "2009/03/10", "c1.jpg"},
+        CompareCase{
+            "PageUpPassesOverIt", "b1.jpg", {Qt::Key_PageDown, Qt::Key_PageUp}, "2009/01/10", "a1.jpg"},
+        CompareCase{"NothingBeyondItStaysPut", "a1.jpg", {Qt::Key_PageUp}, "2009/02/10", "a1.jpg"}),
+    [](const ::testing::TestParamInfo<CompareCase> &info) { return std::string(info.param.name); });
 
 TEST_F(ViewWindow, FacialViewsStepThroughTheFaceFolder)
 {

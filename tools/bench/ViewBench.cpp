@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <vector>
 
 #include <QElapsedTimer>
@@ -116,6 +117,41 @@ bool benchViewOpen(const QString &picture, int runs)
         "%dx%d area\"}\n",
         view, runs, floor, view / floor, held, peak, fitted.width(), fitted.height(), area.width(),
         area.height());
+    std::fflush(stdout);
+    return true;
+}
+
+bool benchViewZoom(const QString &picture, int runs)
+{
+    const AppSettings settings;
+    const QSize window = twipsToPixels(viewWindowTwips(kViewTwips, false), kViewDpi);
+    const QSize area(window.width(), window.height() - twipsToPixels(kViewAreaBandTwips, kViewDpi));
+    ViewPicture view(picture, PanelKind::Oral, 0, settings);
+    if (!view.fit(area).ok())
+        return false;
+    const QSize full = view.storedSize();
+    // What the window shows at full size: an area's worth around the middle.
+    const QRectF visible(QPointF((full.width() - area.width()) / 2.0, (full.height() - area.height()) / 2.0),
+                         QSizeF(area));
+    std::vector<double> zoomMs, floorMs;
+    QSize shown;
+    for (int r = 0; r < runs; ++r) {
+        QElapsedTimer timer;
+        timer.start();
+        if (const std::optional<ZoomRequest> request = view.zoomRequest(visible, 1.0))
+            view.takeZoom(decodeZoom(*request));
+        zoomMs.push_back(timer.nsecsElapsed() / 1e6);
+        shown = view.zoomTile().image.size();
+        view.releaseZoom();
+        timer.start();
+        bench::decodeWithLibjpeg(picture, full);
+        floorMs.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    const double zoom = middle(zoomMs), floor = middle(floorMs);
+    std::printf("{\"task\": \"view_zoom_full\", \"median_ms\": %.1f, \"runs\": %d, \"floor_ms\": %.1f, "
+                "\"ratio\": %.2f, \"note\": \"zoom to full size until the sharp bitmap is ready, %dx%d; "
+                "floor: libjpeg-turbo decoding the whole file\"}\n",
+                zoom, runs, floor, zoom / floor, shown.width(), shown.height());
     std::fflush(stdout);
     return true;
 }

@@ -64,6 +64,8 @@ const char kHelp[] =
     "  view_open           the same picture opened as the view window opens it, until the\n"
     "                      fitted bitmap is ready; view_open_floor is libjpeg-turbo alone\n"
     "                      decoding it at the scale that view needs; also the memory kept\n"
+    "  view_zoom_full      that view zoomed to full size, until the sharp bitmap is ready;\n"
+    "                      its floor is libjpeg-turbo decoding the whole file\n"
     "  fill_first_naive    with --naive: fill_first decoding every picture whole on one thread\n"
     "\n"
     "Options:\n"
@@ -329,6 +331,7 @@ int main(int argc, char **argv)
         d.oral, d.face, runs, [](int n, auto &before, auto &work) { return time(n, before, work); },
         [](const char *task, auto &ms, const char *note) { return report(task, ms, note); });
     benchViewOpen(d.oral.first(), runs);
+    benchViewZoom(d.oral.first(), runs);
     if (parser.isSet(naive))
         report("fill_first_naive",
                time(

@@ -9,7 +9,9 @@
 #include <tuple>
 #include <vector>
 
+#include <QDate>
 #include <QStringDecoder>
+#include <QTime>
 
 #include <exiv2/exiv2.hpp>
 
@@ -58,13 +60,40 @@ void lockXmp(void *, bool lock)
         xmpMutex().unlock();
 }
 
+// Exiv2 tells what it could not read (an entry it cut short, a maker note it
+// skipped) only through its one global log handler, on the thread that was
+// reading; each call collects its own thread's messages.
+thread_local QString *exiv2Complaints = nullptr;
+
+void collectExiv2Complaint(int, const char *message)
+{
+    if (exiv2Complaints && exiv2Complaints->isEmpty() && message)
+        *exiv2Complaints = QString::fromLocal8Bit(message).trimmed();
+}
+
+// The first warning or error Exiv2 logs on this thread while it lives.
+class Exiv2Complaints {
+public:
+    Exiv2Complaints() : outer_(exiv2Complaints) { exiv2Complaints = &first_; }
+    ~Exiv2Complaints() { exiv2Complaints = outer_; }
+    Exiv2Complaints(const Exiv2Complaints &) = delete;
+    Exiv2Complaints &operator=(const Exiv2Complaints &) = delete;
+    const QString &first() const { return first_; }
+
+private:
+    QString first_;
+    QString *outer_;
+};
+
 // The XMP toolkit needs one initialisation before any thread parses, and a lock
-// because it is not thread-safe itself.
+// because it is not thread-safe itself. The log handler is set here too, before
+// any thread can log.
 void initializeExiv2()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        Exiv2::LogMsg::setHandler(collectExiv2Complaint);
+        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::warn);
         Exiv2::XmpParser::initialize(lockXmp, nullptr);
     });
 }
@@ -138,6 +167,7 @@ struct DecodedExif {
     Exiv2::ExifData data;
     Exiv2::ByteOrder order = Exiv2::invalidByteOrder;
     QByteArrayView tiff;
+    QString complaint; // Exiv2's first warning or error while decoding
 };
 
 // Decodes the TIFF structure of the JPEG's first Exif segment; an empty result
@@ -150,10 +180,13 @@ Outcome decodeExif(const QByteArray &jpeg, const std::optional<JpegSegment> &seg
     if (out.tiff.size() < 8)
         return Outcome::failed(Status::Damaged, QStringLiteral("Exif: the Exif block is cut short"));
     initializeExiv2();
-    return guarded(Status::Damaged, [&] {
+    const Exiv2Complaints complaints;
+    const Outcome decoded = guarded(Status::Damaged, [&] {
         out.order = Exiv2::ExifParser::decode(
             out.data, reinterpret_cast<const Exiv2::byte *>(out.tiff.data()), uint32_t(out.tiff.size()));
     });
+    out.complaint = complaints.first();
+    return decoded;
 }
 
 // Key and new text of every tag a rewrite sets.
@@ -170,10 +203,15 @@ Changes changesFor(const Exiv2::ExifData &exif, const CommentTexts &texts)
     return changes;
 }
 
-bool isPrintableAscii(const QString &text)
+// Whatever the path, a date is written only in the form it is read back in.
+Outcome checkDateChange(const Changes &changes)
 {
-    return std::all_of(text.begin(), text.end(),
-                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; });
+    const auto date = changes.find(kDateTimeKey);
+    if (date == changes.end() || isExifDateTime(date->second))
+        return Outcome::done();
+    return Outcome::failed(
+        Status::Invalid,
+        QStringLiteral("Exif: not a date-time that can be written: \"%1\"").arg(date->second));
 }
 
 // The usual camera file keeps its date in a 20-byte ASCII DateTime of IFD0:
@@ -184,7 +222,7 @@ bool dateInPlace(const QByteArray &jpeg, const DecodedExif &exif, const Changes 
     if (changes.size() != 1 || changes.begin()->first != kDateTimeKey)
         return false;
     const QString &date = changes.begin()->second;
-    if (date.size() != 19 || !isPrintableAscii(date) || exif.tiff.isEmpty())
+    if (date.size() != 19 || exif.tiff.isEmpty())
         return false;
     const auto layout = readTiffLayout(exif.tiff);
     if (!layout)
@@ -228,10 +266,12 @@ Outcome spliceNewExif(const QByteArray &jpeg, const std::optional<JpegSegment> &
                                QStringLiteral("Exif: the new Exif block does not fit a segment"));
     const qsizetype oldSize = old ? old->size : 0;
     const qsizetype end = jpegEndOfImage(jpeg);
-    if (end >= 0 && end < jpeg.size() && segment.size() != oldSize)
+    if (segment.size() != oldSize && end != jpeg.size())
         return Outcome::failed(
             Status::Refused,
-            QStringLiteral("Exif: the data after the picture would move with a new Exif block"));
+            end < 0 ? QStringLiteral("Exif: the end of the picture cannot be found for sure, and data "
+                                     "after it would move with a new Exif block")
+                    : QStringLiteral("Exif: the data after the picture would move with a new Exif block"));
     const qsizetype at = old ? old->offset : exifInsertionOffset(jpeg);
     rewritten.reserve(jpeg.size() - oldSize + segment.size());
     rewritten.append(QByteArrayView(jpeg).first(at))
@@ -260,27 +300,34 @@ bool isPointerKey(const Exiv2::Exifdatum &d)
 constexpr const char *kMakerNoteKey = "Exif.Photo.MakerNote";
 constexpr const char *kMakerNoteOffsetKey = "Exif.MakerNote.Offset";
 
-// A maker note Exiv2 knows is rewritten from its decoded tags; one it does not is
-// copied as an opaque block, whose inner offsets may count from the TIFF header.
-bool makerNoteDecoded(const Exiv2::ExifData &exif)
+// A maker note Exiv2 read whole is rewritten from its decoded tags, which are
+// compared one by one. Any other is copied as an opaque block, whose inner offsets
+// may count from the TIFF header, so it must stay where it was. Exiv2 names the
+// note's offset for every maker it knows, also when it could not read the note.
+bool makerNoteReadWhole(const DecodedExif &exif)
 {
-    return exif.findKey(Exiv2::ExifKey(kMakerNoteOffsetKey)) != exif.end();
+    if (!exif.complaint.isEmpty()
+        || exif.data.findKey(Exiv2::ExifKey(kMakerNoteOffsetKey)) == exif.data.end())
+        return false;
+    return std::any_of(exif.data.begin(), exif.data.end(), [](const Exiv2::Exifdatum &d) {
+        const std::string group = d.groupName();
+        return group != "MakerNote" && Exiv2::ExifTags::isMakerGroup(group);
+    });
 }
 
 using Item = std::tuple<std::string, int, long, std::vector<Exiv2::byte>>;
 
 // Every decoded item but those set, each with its type, count and value bytes;
 // pointers without their value, since they may move.
-std::vector<Item> itemsOf(const Exiv2::ExifData &exif, const Changes &changes)
+std::vector<Item> itemsOf(const Exiv2::ExifData &exif, const Changes &changes, bool makerNoteRebuilt)
 {
-    const bool decodedMakerNote = makerNoteDecoded(exif);
     std::vector<Item> items;
     for (const Exiv2::Exifdatum &d : exif) {
         const std::string key = d.key();
         if (changes.count(key) || key == kMakerNoteOffsetKey)
             continue;
         std::vector<Exiv2::byte> value;
-        const bool opaque = isPointerKey(d) || (decodedMakerNote && key == kMakerNoteKey);
+        const bool opaque = isPointerKey(d) || (makerNoteRebuilt && key == kMakerNoteKey);
         if (!opaque && d.size() > 0) {
             value.resize(size_t(d.size()));
             d.copy(value.data(), Exiv2::bigEndian);
@@ -376,10 +423,10 @@ Outcome verifyRewrite(const QByteArray &before, const QByteArray &after, const C
             return failedCheck("a text did not read back after writing");
         setTags.insert(Exiv2::ExifKey(key).tag());
     }
-    if (itemsOf(was.data, changes) != itemsOf(now.data, changes))
+    const bool makerNoteRebuilt = makerNoteReadWhole(was);
+    if (itemsOf(was.data, changes, makerNoteRebuilt) != itemsOf(now.data, changes, makerNoteRebuilt))
         return failedCheck("Exif items were changed, added or lost");
-    const bool opaqueMakerNote = !makerNoteDecoded(was.data);
-    if (oldSegment && !sameTiffEntries(was.tiff, now.tiff, setTags, opaqueMakerNote))
+    if (oldSegment && !sameTiffEntries(was.tiff, now.tiff, setTags, !makerNoteRebuilt))
         return failedCheck("the Exif structure changed beyond the texts set");
     return Outcome::done();
 }
@@ -393,6 +440,24 @@ const char *exifKeyForSlot(int slot)
             return t.key;
     }
     return nullptr;
+}
+
+bool isCaptureYear(int year) { return year >= 100 && year <= 9999; }
+
+bool isExifDateTime(const QString &text)
+{
+    static const QString form = QStringLiteral("0000:00:00 00:00:00");
+    if (text.size() != form.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool digitWanted = form[i] == QLatin1Char('0');
+        if (digitWanted != (text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'))
+            || (!digitWanted && text[i] != form[i]))
+            return false;
+    }
+    const auto number = [&text](qsizetype at, qsizetype length) { return text.mid(at, length).toInt(); };
+    return isCaptureYear(number(0, 4)) && QDate(number(0, 4), number(5, 2), number(8, 2)).isValid()
+           && QTime(number(11, 2), number(14, 2), number(17, 2)).isValid();
 }
 
 std::optional<QString> exifDateTime(const QByteArray &jpeg)
@@ -449,8 +514,16 @@ Outcome rewriteMetadata(const QByteArray &jpeg, const CommentTexts &texts, QByte
     const Changes changes = changesFor(before.data, texts);
     if (changes.empty())
         return Outcome::unchanged();
+    if (Outcome date = checkDateChange(changes); !date)
+        return date;
 
     if (!dateInPlace(jpeg, before, changes, rewritten)) {
+        // Exiv2 drops or cuts short what it could not read, and names no such loss
+        // otherwise: a block it complained about is not rebuilt.
+        if (!before.complaint.isEmpty())
+            return Outcome::failed(
+                Status::Refused,
+                QStringLiteral("Exif: the file's Exif block is not read whole (%1)").arg(before.complaint));
         const Outcome spliced = spliceNewExif(jpeg, old, before, changes, rewritten);
         if (!spliced) {
             rewritten.clear();
@@ -476,6 +549,7 @@ Outcome carryMetadata(const QByteArray &source, const QByteArray &encoded, QSize
     if (looksLikeJpeg(from) && jpegScanOffset(from) < 0)
         from.append("\xFF\xD9", 2);
     bool unreadable = false;
+    Outcome date = Outcome::done();
     const Outcome written = guarded(Status::Unverified, [&] {
         Exiv2::JpegImage image(memoryOf(encoded), false);
         image.readMetadata();
@@ -504,11 +578,19 @@ Outcome carryMetadata(const QByteArray &source, const QByteArray &encoded, QSize
             if (!original.comment().empty())
                 image.setComment(original.comment());
         }
-        for (const auto &[key, text] : changesFor(image.exifData(), texts))
+        const Changes changes = changesFor(image.exifData(), texts);
+        date = checkDateChange(changes);
+        if (!date)
+            return;
+        for (const auto &[key, text] : changes)
             image.exifData()[key] = std::string(text.toUtf8().constData());
         image.writeMetadata();
         result = contentsOf(image.io());
     });
+    if (!date) {
+        result.clear();
+        return date;
+    }
     if (!written || unreadable) {
         result.clear();
         return unreadable ? Outcome::failed(Status::Damaged,

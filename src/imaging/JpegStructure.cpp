@@ -17,6 +17,8 @@ constexpr uchar kDht = 0xC4;
 constexpr uchar kDac = 0xCC;
 constexpr uchar kDri = 0xDD;
 constexpr uchar kApp1 = 0xE1;
+constexpr uchar kDnl = 0xDC;
+constexpr uchar kComment = 0xFE;
 
 // Metadata segments before the first scan rarely exceed a few hundred kilobytes;
 // a file that keeps going beyond this is not read further for its metadata.
@@ -30,6 +32,13 @@ bool isStandalone(uchar marker)
 bool isStartOfFrame(uchar marker)
 {
     return marker >= 0xC0 && marker <= 0xCF && marker != kDht && marker != 0xC8 && marker != kDac;
+}
+
+// The segments that may stand between the scans of one picture.
+bool isBetweenScans(uchar marker)
+{
+    return marker == kSos || marker == kDht || marker == kDqt || marker == kDri || marker == kDac
+           || marker == kDnl || marker == kComment || (marker >= 0xE0 && marker <= 0xEF);
 }
 
 constexpr uchar kApp0 = 0xE0;
@@ -184,6 +193,8 @@ qsizetype jpegEndOfImage(const QByteArray &jpeg)
         if (pos + 4 > size)
             return -1;
         const int length = (data[pos + 2] << 8) | data[pos + 3];
+        if (length < 2)
+            return -1;
         pos += 2 + length;
         for (;;) {
             if (pos >= size)
@@ -201,8 +212,10 @@ qsizetype jpegEndOfImage(const QByteArray &jpeg)
                 pos += 1;
             } else if (next == kEoi) {
                 return pos + 2;
-            } else {
+            } else if (isBetweenScans(next)) {
                 break; // a table or the next scan of a progressive picture
+            } else {
+                return -1; // a stray marker: where the picture ends would be a guess
             }
         }
     }
@@ -277,7 +290,6 @@ qsizetype exifInsertionOffset(const QByteArray &jpeg)
 
 std::optional<QString> jpegComment(const QByteArray &jpeg)
 {
-    constexpr uchar kComment = 0xFE;
     for (const JpegSegment &segment : jpegSegments(jpeg)) {
         if (segment.marker == kComment && segment.size >= 4)
             return QString::fromUtf8(jpeg.mid(segment.offset + 4, segment.size - 4));

@@ -42,9 +42,10 @@ std::vector<JpegSegment> jpegSegments(const QByteArray &jpeg);
 Outcome readJpegHeader(const QString &path, QByteArray &head);
 
 // Offset just past the first picture's end-of-image marker; -1 when its scans do
-// not run to one (a file cut short decodes to a picture whose lower part is made
-// up by the decoder). Bytes beyond it (a second picture, a maker's trailer) may be
-// found through absolute offsets and must not move.
+// not run to one for sure: a file cut short (it decodes to a picture whose lower
+// part is made up by the decoder), or a marker that has no place among scans,
+// after which the end found would be a guess. Bytes beyond it (a second picture,
+// a maker's trailer) may be found through absolute offsets and must not move.
 qsizetype jpegEndOfImage(const QByteArray &jpeg);
 bool jpegIsComplete(const QByteArray &jpeg);
 

@@ -25,8 +25,7 @@ std::optional<QDate> exifTextDate(const QString &exifDateTime)
     if (!yearOk || !monthOk || !dayOk)
         return std::nullopt;
     const QDate date(year, month, day);
-    // The calendar the stores were written with knows the years 100 to 9999 only.
-    if (!date.isValid() || year < 100 || year > 9999)
+    if (!date.isValid() || !isCaptureYear(year))
         return std::nullopt;
     return date;
 }
@@ -67,6 +66,13 @@ PictureDate pictureDate(const QString &fileName, int16_t fileHizuke)
 
 Outcome writeExifDate(ImagingControl &imgPrint, const QString &targetFile, const QDateTime &newDate)
 {
+    // An empty slot would leave the old date standing and still count as saved.
+    const QString text =
+        newDate.isValid() ? newDate.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")) : QString();
+    if (!isExifDateTime(text))
+        return Outcome::failed(
+            Status::Invalid,
+            QStringLiteral("not a date that can be written: \"%1\": %2").arg(text, targetFile));
     imgPrint.setOpMethodErrors(false);
     // Saving whatever bitmap the control held before would overwrite the picture
     // with another one: without a fresh load there is nothing to save.
@@ -76,7 +82,7 @@ Outcome writeExifDate(ImagingControl &imgPrint, const QString &targetFile, const
         imgPrint.opComment(n, QString());
         imgPrint.opComment(n, imgPrint.opReadComment(targetFile, 0, n));
     }
-    imgPrint.opComment(kCommentDateTime, newDate.toString(QStringLiteral("yyyy:MM:dd HH:mm:ss")));
+    imgPrint.opComment(kCommentDateTime, text);
     if (!imgPrint.opSaveFile(targetFile, kFormatJpegExif, 24, 2, 0))
         return imgPrint.lastFailure();
     return Outcome::done(targetFile);

@@ -40,7 +40,9 @@ struct PictureDate {
 PictureDate pictureDate(const QString &fileName, int16_t fileHizuke);
 
 // Rewrites the picture so that its Exif date-time holds the new date, carrying
-// every other comment over. A failure leaves the file as it was.
+// every other comment over. Invalid, before the file is read, for a date that
+// cannot be written (no date, or a year outside the capture years). A failure
+// leaves the file as it was.
 Outcome writeExifDate(ImagingControl &imgPrint, const QString &targetFile, const QDateTime &newDate);
 
 // Sets last-write to newDate and last-access to now. ReadOnly for a file that

@@ -11,6 +11,7 @@
 #include "imaging/JpegStructure.h"
 #include "imaging/TiffStructure.h"
 #include "sampledata/SamplePictures.h"
+#include "store/CaptureDate.h"
 #include "support/TestSupport.h"
 
 using namespace tolvarine;
@@ -136,7 +137,7 @@ TEST(ExifRewrite, RefusedRewritesLeaveNothing)
         {"second picture, no date tag", test::cameraFile({false, true, false, false, true}), Status::Refused},
         {"second picture, no Exif", test::cameraFile({false, false, false, false, true}), Status::Refused},
         {"value beyond the block, no date tag", test::cameraFile({false, true, false, true}),
-         Status::Unverified},
+         Status::Refused},
         // Its inner offsets may count from the TIFF header: it must not move.
         {"maker note of unknown make, no date tag",
          test::cameraFile({true, true, false, false, false, "Acme"}), Status::Unverified},
@@ -232,3 +233,74 @@ TEST(ExifRewrite, DamagedExifBlocksAreReadSafely)
     }
     EXPECT_GT(done, 0);
 }
+
+namespace {
+
+// A file the date writer must leave alone, or a date it must not write.
+struct Refusal {
+    const char *name;
+    QByteArray jpeg;
+    QDateTime date = QDateTime(QDate(2008, 3, 3), QTime(12, 0));
+    QString text = {}; // when set, put into the date slot and saved instead
+    Status status = Status::Refused;
+};
+
+std::ostream &operator<<(std::ostream &os, const Refusal &r) { return os << r.name; }
+
+class DateWriter : public ::testing::TestWithParam<Refusal> {};
+
+// Rebuilt rather than written in place: these carry no IFD0 date.
+test::CameraFileParts withoutDate(test::MakerNoteFault fault = test::MakerNoteFault::None,
+                                  bool secondPicture = false)
+{
+    test::CameraFileParts parts{false, true, false, false, secondPicture};
+    parts.makerNote = fault;
+    return parts;
+}
+
+} // namespace
+
+TEST_P(DateWriter, RefusesAndLeavesTheFileAsItWas)
+{
+    const Refusal &row = GetParam();
+    test::Sandbox box;
+    const QString path = box.write("p.jpg", row.jpeg);
+    ImagingControl control;
+    Outcome outcome;
+    if (row.text.isEmpty()) {
+        outcome = writeExifDate(control, path, row.date);
+    } else {
+        ASSERT_TRUE(control.opLoadFile(path, 0, 0, 1));
+        control.opComment(kCommentDateTime, row.text);
+        EXPECT_FALSE(control.opSaveFile(path, kFormatJpegExif));
+        outcome = control.lastFailure();
+    }
+    EXPECT_EQ(outcome.status, row.status) << outcome.detail.toStdString();
+    EXPECT_EQ(test::fileBytes(path), row.jpeg);
+    EXPECT_EQ(QDir(box.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"p.jpg"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExifRewrite, DateWriter,
+    ::testing::Values(
+        Refusal{"Canon note Exiv2 skips",
+                test::cameraFile(withoutDate(test::MakerNoteFault::TooManyEntries))},
+        Refusal{"maker note value beyond the block",
+                test::cameraFile(withoutDate(test::MakerNoteFault::ValueBeyondBlock))},
+        Refusal{"stray marker before a trailer",
+                test::withStrayMarker(test::cameraFile(withoutDate(test::MakerNoteFault::None, true)))},
+        Refusal{"lost end marker", test::cameraFile(withoutDate()).chopped(2)},
+        Refusal{"invalid date",
+                test::cameraFile({}),
+                QDateTime(QDate(2009, 2, 30), QTime(12, 0)),
+                {},
+                Status::Invalid},
+        Refusal{"no date", test::cameraFile({}), QDateTime(), {}, Status::Invalid},
+        Refusal{"year 12345",
+                test::cameraFile({}),
+                QDateTime(QDate(12345, 5, 12), QTime(12, 0)),
+                {},
+                Status::Invalid},
+        Refusal{"garbage text", test::cameraFile({}), {}, "garbage text 123456", Status::Invalid},
+        Refusal{"year 99 text", test::cameraFile({}), {}, "0099:05:12 12:00:00", Status::Invalid}),
+    test::namedBy([](const Refusal &r) { return r.name; }));

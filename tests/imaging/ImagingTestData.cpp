@@ -64,6 +64,16 @@ QByteArray cutInScan(const QByteArray &jpeg)
     return jpeg.left(pos + (jpeg.size() - pos) / 2);
 }
 
+QByteArray withStrayMarker(const QByteArray &jpeg)
+{
+    qsizetype at = cutInScan(jpeg).size();
+    while (at > 0 && (jpeg[at - 1] == '\xFF' || jpeg[at] == '\xFF'))
+        --at;
+    QByteArray out = jpeg;
+    out.replace(at, 4, QByteArray("\xFF\x01\x7F\xF0", 4));
+    return out;
+}
+
 QByteArray withClaimedSize(const QByteArray &jpeg, int width, int height)
 {
     QByteArray out = jpeg;
@@ -162,7 +172,9 @@ QByteArray exifBlock(const CameraFileParts &parts)
 
     const QByteArray userComment = QByteArray("ASCII\0\0\0", 8) + "taken at the clinic";
     const std::vector<Field> makerNote{tiff.shorts(0x0001, {24, 2, 0, 4, 0, 0, 0, 3, 1, 65535, 0, 5}),
-                                       tiff.ascii(0x0006, QStringLiteral("Canon EOS TEST JPEG")),
+                                       parts.makerNote == MakerNoteFault::ValueBeyondBlock
+                                           ? Field{0x0006, 2, 32, tiff.u32(0x7FFF0000)}
+                                           : tiff.ascii(0x0006, QStringLiteral("Canon EOS TEST JPEG")),
                                        tiff.ascii(0x0007, QStringLiteral("Firmware Version 1.0.0")),
                                        tiff.longs(0x000C, {123456})};
     const QByteArray makerNoteSize = tiff.ifdAt(makerNote, 0);
@@ -174,6 +186,8 @@ QByteArray exifBlock(const CameraFileParts &parts)
                         sample::TiffWriter::bytes(0x9286, 7, userComment), tiff.longs(0xA005, {0})});
     const quint32 makerNoteAt = photo.valueAt.at(0x927C);
     tiff.overwrite(makerNoteAt, tiff.ifdAt(makerNote, makerNoteAt));
+    if (parts.makerNote == MakerNoteFault::TooManyEntries)
+        tiff.overwrite(makerNoteAt, tiff.u16(0x0400));
     tiff.setLong(image.valueAt.at(0x8769), photo.offset);
     tiff.setLong(photo.valueAt.at(0xA005),
                  tiff.appendIfd({tiff.ascii(0x0001, QStringLiteral("R98"))}).offset);

@@ -66,7 +66,8 @@ Outcome printOn(QPrinter &printer, const SheetSource &source, const BeforeDrawin
 {
     if (isPdfFile(printer) && !isPreviewRendering(printer))
         return printSheetToPdf({printer.outputFileName(), printer.pageLayout(), printer.resolution(),
-                                printer.docName(), printer.creator()},
+                                printer.docName(), printer.creator(),
+                                printer.colorMode() == QPrinter::GrayScale},
                                source, beforeDrawing);
     Outcome outcome = printSheet(printer, source, beforeDrawing);
     if (outcome && printer.printerState() == QPrinter::Error)
@@ -79,7 +80,8 @@ Outcome printOn(QPrinter &printer, const SheetSource &source, const BeforeDrawin
 QString printErrorText(const Outcome &outcome)
 {
     // A printer's own failures come without a system error number.
-    const bool printer = outcome.status == Status::WriteFailed && outcome.error == 0;
+    const bool printer =
+        (outcome.status == Status::WriteFailed || outcome.status == Status::Unverified) && outcome.error == 0;
     const int number = outcome.error != 0 ? outcome.error : printer ? kPrinterError : kInvalidPicture;
     QString description = outcome.detail;
     if (printer)

@@ -254,6 +254,10 @@ Outcome printSheetToPdf(const PdfSheetFile &file, const SheetSource &source,
         writer.setResolution(file.resolution);
         writer.setTitle(file.title);
         writer.setCreator(file.creator);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        if (file.grayscale)
+            writer.setColorModel(QPdfWriter::ColorModel::Grayscale);
+#endif
         const Outcome drawn = printSheet(writer, source, beforeDrawing);
         if (!drawn)
             return drawn;

@@ -89,6 +89,7 @@ struct PdfSheetFile {
     int resolution = 600;
     QString title;
     QString creator;
+    bool grayscale = false; // honoured where Qt's PDF writer offers it (6.8 on)
 };
 
 // The sheet as a PDF file that is either complete or not there: drawn in memory,

@@ -199,14 +199,5 @@ INSTANTIATE_TEST_SUITE_P(Papers, CommentRoom,
                                            PaperCase{"Large_B5", L, QPageSize::JisB5}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(SheetLayout, LinesThatFitIntoARoom)
-{
-    // A line 90 high, one every 100: the last line needs only its own height.
-    EXPECT_EQ(linesThatFit(QRect(0, 0, 10, 89), 90, 100), 0);
-    EXPECT_EQ(linesThatFit(QRect(0, 0, 10, 90), 90, 100), 1);
-    EXPECT_EQ(linesThatFit(QRect(0, 0, 10, 189), 90, 100), 1);
-    EXPECT_EQ(linesThatFit(QRect(0, 0, 10, 190), 90, 100), 2);
-}
-
 } // namespace
 } // namespace tolvarine

@@ -80,7 +80,6 @@ INSTANTIATE_TEST_SUITE_P(
     Names, SheetPdfName,
     ::testing::Values(PdfNameCase{"Both", u"00123", "2009/03/15", "00123_2009-03-15.pdf"},
                       PdfNameCase{"NoNumber", u"", "2009/03/15", "2009-03-15.pdf"},
-                      PdfNameCase{"NoVisit", u"00123", "", "00123.pdf"},
                       PdfNameCase{"NoDateInTheVisit", u"00123", "2009/02/30", "00123.pdf"},
                       PdfNameCase{"NeitherGivesTheProgramName", u"", "", "Tolvarine.pdf"},
                       PdfNameCase{"NoFolderOrHiddenFile", u"../12/3", "2009/03/15",

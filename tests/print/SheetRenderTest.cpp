@@ -418,7 +418,6 @@ TEST_F(SheetRender, CommentThatDoesNotFitIsToldFirstAndLeftOff)
     const QString text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     EXPECT_TRUE(text.contains(lines[fitting - 1])) << text.toStdString();
     EXPECT_FALSE(text.contains(lines[fitting])) << text.toStdString();
-    EXPECT_TRUE(text.contains(shell.ClinicName));
 }
 
 TEST_F(SheetRender, PreviewRendersWhatPrintingPrints)

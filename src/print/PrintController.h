@@ -3,6 +3,8 @@
 #include <functional>
 #include <memory>
 
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPointer>
 #include <QString>
 
@@ -59,10 +61,21 @@ public:
     void setPreviewShower(PreviewShower shower) { previewer_ = std::move(shower); }
 
 private:
+    // The last choices of the run in the system print dialog.
+    struct PrinterChoice {
+        QString printerName;
+        bool toFile = false;
+        QString folder; // of the last PDF file
+        QPageSize pageSize;
+        QPageLayout::Orientation orientation = QPageLayout::Portrait;
+    };
+
     void printRequested(SheetKind kind);
     SheetSource sheetSource(SheetKind kind, const PrintRequest &request) const;
-    // The printer of the whole run, so that the printer dialog offers the last choice again.
-    QPrinter &printer();
+    // A new printer for every sheet, so that no failure of an earlier one can carry
+    // over, set to the last choices and proposing this sheet's PDF file name.
+    std::unique_ptr<QPrinter> freshPrinter(const PrintRequest &request);
+    void remember(const QPrinter &printer);
     void setQuality(QPrinter &printer) const;
     // Prints with the hourglass up; a failure is shown once the pointer is back.
     void printWithPointer(QPrinter &printer, const SheetSource &source) const;
@@ -73,9 +86,16 @@ private:
     DialogRunner runner_;
     PreviewShower previewer_;
     QPointer<frmPrint> dialog_;
-    std::unique_ptr<QPrinter> printer_;
+    PrinterChoice last_;
+    QString proposedPdf_; // for the system print dialog's file box
     int highestDpi_ = 0;
 };
+
+// Whether the shown visit puts any picture on a sheet.
+bool hasPicturesToPrint(const AppSettings &settings, const BrowseState &browse);
+
+// What the user is told before a sheet prints without all of its comment.
+QString commentCutText(const CommentFit &fit);
 
 // The print error box's text: "ｴﾗｰ: '" number "' - " description ".".
 QString printErrorText(const Outcome &outcome);

@@ -2,6 +2,11 @@
 
 #include <array>
 
+#include <QStringList>
+
+#include "platform/Messages.h"
+#include "store/StoreNames.h"
+
 namespace tolvarine {
 
 namespace {
@@ -19,6 +24,8 @@ const std::array<Era, 5> kEras{{
     {QDate(1912, 7, 30), u"大正"},
     {QDate(1868, 10, 23), u"明治"},
 }};
+
+const QString kNumberPrefix = QStringLiteral("No.");
 
 } // namespace
 
@@ -43,12 +50,30 @@ PrintRequest makePrintRequest(const QString &number, const QString &name, const 
                               const QString &comment, bool large)
 {
     PrintRequest request;
-    request.strPrintNo = number.isEmpty() ? QString() : QStringLiteral("No.") + number;
+    request.strPrintNo = number.isEmpty() ? QString() : kNumberPrefix + number;
     request.strPrintName = name.isEmpty() ? QString() : name + QStringLiteral(" 様");
     request.strPrintDate = date;
     request.strPrintComment = comment;
     request.intPrintLarge = large ? 1 : 0;
     return request;
+}
+
+QString sheetPdfName(const PrintRequest &request, const QString &visitDate)
+{
+    QString number = request.strPrintNo.startsWith(kNumberPrefix)
+                         ? request.strPrintNo.mid(kNumberPrefix.size())
+                         : request.strPrintNo;
+    for (QChar &c : number)
+        if (!c.isLetterOrNumber() && c != u'-' && c != u'_')
+            c = u'_';
+    QStringList parts;
+    if (!number.isEmpty())
+        parts << number;
+    if (const std::optional<QDate> date = parseVisitDate(visitDate))
+        parts << date->toString(QStringLiteral("yyyy-MM-dd"));
+    if (parts.isEmpty())
+        parts << applicationTitle();
+    return parts.join(u'_') + QStringLiteral(".pdf");
 }
 
 } // namespace tolvarine

@@ -19,4 +19,9 @@ QString eraDateText(const QDate &date);
 PrintRequest makePrintRequest(const QString &number, const QString &name, const QString &date,
                               const QString &comment, bool large);
 
+// The PDF file name proposed for a sheet: the printed patient number and the visit
+// date, "00123_2009-03-15.pdf". A part that is empty (or a date that is no visit
+// date) is left out, and characters a file name should not hold become "_".
+QString sheetPdfName(const PrintRequest &request, const QString &visitDate);
+
 } // namespace tolvarine

@@ -1,5 +1,6 @@
 #include "print/SheetLayout.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -72,7 +73,54 @@ void appendSlots(std::vector<SheetSlot> &out, const PanelSetup &setup, int count
     }
 }
 
+// The comment keeps clear of every picture and text line that shares its column:
+// the paper's size moves its place while the others stay where they are. Where a
+// gap there holds no line, the comment goes on below the next of them.
+QRect commentRoom(const SheetLayout &layout, const QRect &area, QPoint start, int textHeight)
+{
+    const int right = area.x() + area.width();
+    const int end = area.y() + area.height();
+    std::vector<QRect> others;
+    const auto add = [&](const QRect &r) {
+        if (!r.isEmpty() && r.x() < right && r.x() + r.width() > start.x())
+            others.push_back(r);
+    };
+    for (const SheetPlace &place : layout.pictures)
+        add(place.device);
+    // A text line runs right from its place, as far as its text goes.
+    for (const QPoint &line : {layout.number, layout.name, layout.date, layout.clinic})
+        add(QRect(line, QPoint(right - 1, line.y() + textHeight - 1)));
+
+    int top = start.y();
+    int bottom = end;
+    for (;;) {
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (const QRect &r : others)
+                if (r.y() <= top && top < r.y() + r.height()) {
+                    top = r.y() + r.height();
+                    moved = true;
+                }
+        }
+        bottom = end;
+        for (const QRect &r : others)
+            if (r.y() >= top)
+                bottom = std::min(bottom, r.y());
+        if (bottom - top >= textHeight || bottom >= end)
+            break;
+        top = bottom;
+    }
+    return QRect(start.x(), top, std::max(0, right - start.x()), std::max(0, bottom - top));
+}
+
 } // namespace
+
+int linesThatFit(const QRect &room, qreal lineHeight, qreal lineSpacing)
+{
+    if (room.height() < lineHeight || lineSpacing <= 0)
+        return 0;
+    return 1 + int(std::floor((room.height() - lineHeight) / lineSpacing));
+}
 
 std::vector<SheetSlot> sheetSlots(const PanelSetup &oral, int oralCount, const PanelSetup &face,
                                   int faceCount)
@@ -135,11 +183,9 @@ SheetLayout layoutSheet(const SheetGeometry &geometry, const PanelSetup &oral,
     const QRect &area = geometry.printable;
     const double across = double(area.width()) / (table.commentRight - table.commentLeft);
     const double down = double(area.height()) / (table.commentBottom - table.commentTop);
-    layout.comment =
-        QPoint(area.x() + int(std::lround((table.commentStart.x() - table.commentLeft) * across)),
-               area.y() + int(std::lround((table.commentStart.y() - table.commentTop) * down)));
-    layout.commentRight = area.x() + area.width();
-    layout.bottom = area.y() + area.height();
+    const QPoint start(area.x() + int(std::lround((table.commentStart.x() - table.commentLeft) * across)),
+                       area.y() + int(std::lround((table.commentStart.y() - table.commentTop) * down)));
+    layout.comment = commentRoom(layout, area, start, std::max(1, geometry.textHeight));
     return layout;
 }
 

@@ -20,6 +20,7 @@ struct SheetGeometry {
     SheetKind kind = SheetKind::Normal;
     QRect printable;
     double dpi = 600;
+    int textHeight = 0; // one line of the sheet's text, in device pixels
 };
 
 // One picture of the visit that goes on the sheet.
@@ -63,12 +64,16 @@ struct SheetLayout {
     QPoint name;
     QPoint date;
     QPoint clinic;
-    // The comment's first line; later lines begin at the same x, and a line wraps
-    // where it would pass commentRight, the printable area's right edge.
-    QPoint comment;
-    int commentRight = 0;
-    int bottom = 0; // the printable area's bottom edge
+    // The comment's room, up to the printable area's right edge: its first line
+    // starts at the top-left corner, later lines below it at the same x, a line
+    // wraps at the right edge and a line that would pass the bottom is not printed.
+    // It begins at the comment's place or, where the paper brings a picture or a
+    // text line there, just below that, and ends above the next one underneath.
+    QRect comment;
 };
+
+// How many lines of the given height, one spacing apart, the room takes.
+int linesThatFit(const QRect &room, qreal lineHeight, qreal lineSpacing);
 
 // The whole sheet. storedSizes hold the stored size of each entry of the visit's
 // intraoral and facial lists (entries the order does not place may be empty).

@@ -6,12 +6,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 
+#include <QBuffer>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QList>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QTextLayout>
 #include <QtConcurrent/QtConcurrentMap>
 
@@ -82,6 +85,24 @@ Loaded loadForSheet(const LoadJob &job, const SheetGeometry &geometry)
         || !turnByCode(control, job.slot.panel, job.slot.code))
         return {Outcome::failed(Status::Unreadable, control.lastFailure().detail), stored, {}};
     return {Outcome::done(), stored, control.image()};
+}
+
+struct WrappedComment {
+    QStringList lines;
+    CommentFit fit;
+};
+
+WrappedComment wrapComment(const PreparedSheet &sheet, const SheetSource &source, const QFont &font,
+                           QPaintDevice *device)
+{
+    const QRect &room = sheet.layout.comment;
+    WrappedComment comment;
+    comment.lines = commentLines(source.request.strPrintComment, font, device, room.width());
+    const QFontMetricsF metrics(font, device);
+    comment.fit.lines = int(comment.lines.size());
+    comment.fit.fitting =
+        std::min(comment.fit.lines, linesThatFit(room, metrics.height(), metrics.lineSpacing()));
+    return comment;
 }
 
 } // namespace
@@ -177,35 +198,77 @@ void drawSheet(QPainter &painter, const PreparedSheet &sheet, const SheetSource 
     printAt(layout.date, source.request.strPrintDate);
     printAt(layout.clinic, source.clinicName);
 
-    qreal y = layout.comment.y();
-    const qreal room = layout.commentRight - layout.comment.x();
-    for (const QString &line : commentLines(source.request.strPrintComment, font, painter.device(), room)) {
-        if (y + metrics.height() > layout.bottom)
-            break;
-        printLine(layout.comment.x(), y, line);
+    const QRect &room = layout.comment;
+    const WrappedComment comment = wrapComment(sheet, source, font, painter.device());
+    qreal y = room.y();
+    for (int i = 0; i < comment.fit.fitting; ++i) {
+        printLine(room.x(), y, comment.lines.at(i));
         y += metrics.lineSpacing();
     }
 }
 
-Outcome printSheet(QPaintDevice &device, const QRect &printable, const SheetSource &source)
+CommentFit commentFit(const PreparedSheet &sheet, const SheetSource &source, const QFont &font,
+                      QPaintDevice *device)
 {
-    const SheetGeometry geometry{source.kind, printable, double(device.logicalDpiX())};
+    return wrapComment(sheet, source, font, device).fit;
+}
+
+Outcome printSheet(QPaintDevice &device, const QRect &printable, const SheetSource &source,
+                   const BeforeDrawing &beforeDrawing)
+{
+    const QFont font = sheetFont();
+    const int textHeight = int(std::ceil(QFontMetricsF(font, &device).height()));
+    const SheetGeometry geometry{source.kind, printable, double(device.logicalDpiX()), textHeight};
     const PreparedSheet sheet = prepareSheet(geometry, source);
     if (!sheet.outcome)
         return sheet.outcome;
+    if (beforeDrawing)
+        beforeDrawing(commentFit(sheet, source, font, &device));
     QPainter painter;
     if (!painter.begin(&device))
         return Outcome::failed(Status::WriteFailed);
-    drawSheet(painter, sheet, source, sheetFont());
+    drawSheet(painter, sheet, source, font);
     if (!painter.end())
         return Outcome::failed(Status::WriteFailed);
     return Outcome::done();
 }
 
-Outcome printSheet(QPagedPaintDevice &device, const SheetSource &source)
+Outcome printSheet(QPagedPaintDevice &device, const SheetSource &source, const BeforeDrawing &beforeDrawing)
 {
     const QRect area = device.pageLayout().paintRectPixels(device.logicalDpiX());
-    return printSheet(static_cast<QPaintDevice &>(device), QRect(QPoint(0, 0), area.size()), source);
+    return printSheet(static_cast<QPaintDevice &>(device), QRect(QPoint(0, 0), area.size()), source,
+                      beforeDrawing);
+}
+
+Outcome printSheetToPdf(const PdfSheetFile &file, const SheetSource &source,
+                        const BeforeDrawing &beforeDrawing)
+{
+    // The PDF engine writes without looking at what the device answers: a short
+    // write to a file would go unnoticed. In memory nothing is lost, and the file
+    // is then written by the one writer that checks every byte.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setPageLayout(file.page);
+        writer.setResolution(file.resolution);
+        writer.setTitle(file.title);
+        writer.setCreator(file.creator);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        if (file.grayscale)
+            writer.setColorModel(QPdfWriter::ColorModel::Grayscale);
+#endif
+        const Outcome drawn = printSheet(writer, source, beforeDrawing);
+        if (!drawn)
+            return drawn;
+    }
+    const QByteArray &pdf = buffer.data();
+    if (!pdf.startsWith("%PDF-") || !pdf.trimmed().endsWith("%%EOF"))
+        return Outcome::failed(Status::Unverified, file.fileName);
+    Outcome written = writeFileAtomically(file.fileName, pdf);
+    if (!written && written.error != 0)
+        written.detail = QStringLiteral("%1: %2").arg(systemErrorText(written.error), file.fileName);
+    return written;
 }
 
 } // namespace tolvarine

@@ -60,5 +60,31 @@ INSTANTIATE_TEST_SUITE_P(
                       RequestCase{"BlankNameStillPrints", u"123", u"　 ", u"No.123", u"　  様"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+struct PdfNameCase {
+    const char *name;
+    const char16_t *number; // as typed in the print dialog
+    const char *visit;
+    const char *file;
+};
+
+class SheetPdfName : public ::testing::TestWithParam<PdfNameCase> {};
+
+TEST_P(SheetPdfName, NumberAndVisit)
+{
+    const PdfNameCase &c = GetParam();
+    const PrintRequest request = makePrintRequest(QString::fromUtf16(c.number), {}, {}, {}, false);
+    EXPECT_EQ(sheetPdfName(request, QString::fromLatin1(c.visit)), QString::fromLatin1(c.file));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, SheetPdfName,
+    ::testing::Values(PdfNameCase{"Both", u"00123", "2009/03/15", "00123_2009-03-15.pdf"},
+                      PdfNameCase{"NoNumber", u"", "2009/03/15", "2009-03-15.pdf"},
+                      PdfNameCase{"NoDateInTheVisit", u"00123", "2009/02/30", "00123.pdf"},
+                      PdfNameCase{"NeitherGivesTheProgramName", u"", "", "Tolvarine.pdf"},
+                      PdfNameCase{"NoFolderOrHiddenFile", u"../12/3", "2009/03/15",
+                                  "___12_3_2009-03-15.pdf"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 } // namespace
 } // namespace tolvarine

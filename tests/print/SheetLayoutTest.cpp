@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QPageLayout>
+#include <QPageSize>
+
 #include "print/SheetLayout.h"
 
 namespace tolvarine {
@@ -135,9 +138,8 @@ TEST_P(SheetComment, NoVisitLeavesTheTextsAndTheComment)
     EXPECT_EQ(layout.name, QPoint(1900, 800));
     EXPECT_EQ(layout.date, QPoint(8900, 800));
     EXPECT_EQ(layout.clinic, QPoint(8900, 15300));
-    EXPECT_EQ(layout.comment, GetParam().comment);
-    EXPECT_EQ(layout.commentRight, 11340);
-    EXPECT_EQ(layout.bottom, 16160);
+    // From its place to the printable area's right edge, down to the clinic's name.
+    EXPECT_EQ(layout.comment, QRect(GetParam().comment, QPoint(11339, 15299)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, SheetComment,
@@ -150,8 +152,52 @@ TEST(SheetLayout, CommentSystemStretchesOverASmallerPrintableArea)
     // Half the designed area: the comment's units shrink with it.
     const SheetLayout layout =
         layoutSheet({N, QRect(100, 0, 5670, 8080), 1440}, setup(O, ""), {}, setup(F, ""), {});
-    EXPECT_EQ(layout.comment, QPoint(100 + 300, 5670));
+    EXPECT_EQ(layout.comment.topLeft(), QPoint(100 + 300, 5670));
 }
+
+struct PaperCase {
+    const char *name;
+    SheetKind kind;
+    QPageSize::PageSizeId paper;
+};
+
+class CommentRoom : public ::testing::TestWithParam<PaperCase> {};
+
+// The comment's place follows the paper; the pictures and the clinic's name do not.
+TEST_P(CommentRoom, NeverReachesAPictureOrTheClinicName)
+{
+    const PaperCase &c = GetParam();
+    constexpr int dpi = 600;
+    constexpr int textHeight = 90; // 10.5 points and a little
+    const QPageLayout page(QPageSize(c.paper), QPageLayout::Portrait, QMarginsF(4.2, 4.2, 4.2, 4.2),
+                           QPageLayout::Millimeter);
+    const QRect area = page.paintRectPixels(dpi);
+    // Camera pictures, one intraoral upright, one face turned a quarter.
+    std::vector<QSize> oral(7, QSize(1600, 1200)), face(5, QSize(1600, 1200));
+    oral[2] = QSize(1200, 1600);
+    const SheetLayout layout =
+        layoutSheet({c.kind, area, dpi, textHeight}, setup(O, "0123456"), oral, setup(F, "01234", {4}), face);
+    ASSERT_EQ(layout.pictures.size(), 12u);
+    const QRect &room = layout.comment;
+    EXPECT_TRUE(area.contains(room)) << room.x() << "," << room.y() << " " << room.width() << "x"
+                                     << room.height();
+    EXPECT_GE(room.height(), textHeight) << "no line of the comment fits";
+    EXPECT_FALSE(
+        room.intersects(QRect(layout.clinic, QPoint(area.right(), layout.clinic.y() + textHeight - 1))));
+    for (const SheetPlace &p : layout.pictures)
+        EXPECT_FALSE(room.intersects(p.device))
+            << "picture " << p.slot.position << (p.slot.panel == F ? " face" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Papers, CommentRoom,
+                         ::testing::Values(PaperCase{"Normal_A4", N, QPageSize::A4},
+                                           PaperCase{"Normal_Letter", N, QPageSize::Letter},
+                                           PaperCase{"Normal_B5", N, QPageSize::JisB5},
+                                           PaperCase{"Normal_A5", N, QPageSize::A5},
+                                           PaperCase{"Large_A4", L, QPageSize::A4},
+                                           PaperCase{"Large_Letter", L, QPageSize::Letter},
+                                           PaperCase{"Large_B5", L, QPageSize::JisB5}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tolvarine

@@ -1,6 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QLineEdit>
@@ -9,6 +17,8 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTextItem>
 
@@ -157,8 +167,9 @@ TEST_F(SheetRender, DrawsEveryPictureAtExactlyItsPlaceAndTheTextsAtTheirs)
     ASSERT_TRUE(printSheet(page, printable, source()).ok());
 
     std::vector<QSize> oralSizes(7, QSize(160, 120)), faceSizes(5, QSize(160, 120));
+    const QFontMetricsF metrics(sheetFont(), &page);
     const SheetLayout layout =
-        layoutSheet({SheetKind::Normal, printable, RecordingPage::kDpi},
+        layoutSheet({SheetKind::Normal, printable, RecordingPage::kDpi, int(std::ceil(metrics.height()))},
                     panelSetup(PanelKind::Oral, settings.Jyunban, settings.PictSyori), oralSizes,
                     panelSetup(PanelKind::Face, settings.FaceJyunban, settings.FacePictSyori), faceSizes);
     ASSERT_EQ(page.engine.images.size(), 12u);
@@ -175,7 +186,6 @@ TEST_F(SheetRender, DrawsEveryPictureAtExactlyItsPlaceAndTheTextsAtTheirs)
     EXPECT_EQ(test::quadrantColour(page.engine.images[0].image, 10, 10), 'r');
 
     // Text comes as runs of one script each; a line is where its first run begins.
-    const QFontMetricsF metrics(sheetFont(), &page);
     auto topLeft = [&](const QString &line) {
         for (const auto &t : page.engine.texts)
             if (!t.text.isEmpty() && line.startsWith(t.text))
@@ -187,8 +197,9 @@ TEST_F(SheetRender, DrawsEveryPictureAtExactlyItsPlaceAndTheTextsAtTheirs)
     EXPECT_EQ(topLeft(request.strPrintDate), QPointF(layout.date));
     EXPECT_EQ(topLeft(shell.ClinicName), QPointF(layout.clinic));
     // The comment's second line begins at its left edge, one line below.
-    EXPECT_EQ(topLeft(QStringLiteral("初診")), QPointF(layout.comment));
-    EXPECT_EQ(topLeft(QStringLiteral("二行目")), QPointF(layout.comment) + QPointF(0, metrics.lineSpacing()));
+    EXPECT_EQ(topLeft(QStringLiteral("初診")), QPointF(layout.comment.topLeft()));
+    EXPECT_EQ(topLeft(QStringLiteral("二行目")),
+              QPointF(layout.comment.topLeft()) + QPointF(0, metrics.lineSpacing()));
 }
 
 TEST_F(SheetRender, LongCommentLineWrapsAtThePrintableEdge)
@@ -207,7 +218,7 @@ TEST_F(SheetRender, LongCommentLineWrapsAtThePrintableEdge)
 
 struct FailureCase {
     const char *name;
-    const char *picture; // what the third facial picture becomes; null: the printer cannot start
+    const char *picture; // what the third facial picture becomes; null: the PDF file's folder is missing
     const char *text;    // the message's start, followed by the file's path
 };
 
@@ -239,7 +250,7 @@ INSTANTIATE_TEST_SUITE_P(
     Failures, PrintFailure,
     ::testing::Values(FailureCase{"MissingPicture", "", "ｴﾗｰ: '2' - No such file or directory: "},
                       FailureCase{"NotAPicture", "no picture", "ｴﾗｰ: '481' - Unsupported image format: "},
-                      FailureCase{"PrinterCannotStart", nullptr, "ｴﾗｰ: '482' - Printer error: "}),
+                      FailureCase{"NoOutputFolder", nullptr, "ｴﾗｰ: '2' - No such file or directory: "}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(SheetRender, CancelledPrinterDialogPrintsNothingAndSaysNothing)
@@ -248,6 +259,61 @@ TEST_F(SheetRender, CancelledPrinterDialogPrintsNothingAndSaysNothing)
     controller(QString())->subPrintLarge();
     EXPECT_TRUE(messages.messages().empty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// A PDF that does not fit on its disk is reported and leaves no file behind; the
+// next print of the run is whole again.
+TEST_F(SheetRender, FullDiskIsReportedAndTheNextPrintIsWhole)
+{
+    const QString small = box.mkdir(QStringLiteral("small"));
+    const QByteArray mountPoint = QFile::encodeName(small);
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "filling a disk needs a small file system, and mounting one needs root";
+    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=16k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs: " << std::strerror(errno);
+    const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+
+    request.strPrintNo = QStringLiteral("No.00123");
+    browse.strOralDate = QStringLiteral("2009/03/15");
+    QString target = small + QStringLiteral("/sheet.pdf");
+    QStringList offered;
+    const auto printing = controller(QString());
+    printing->setPrinterChooser([&](QPrinter &printer, QWidget *) {
+        offered << printer.outputFileName();
+        printer.setOutputFileName(target);
+        return true;
+    });
+    test::MessageRecorder messages;
+    printing->subPrintNormal();
+    ASSERT_EQ(messages.messages().size(), 1u);
+    EXPECT_EQ(messages.messages()[0].title, QStringLiteral("ｴﾗｰ: 印刷"));
+    EXPECT_EQ(messages.texts()[0], QStringLiteral("ｴﾗｰ: '28' - No space left on device: %1.").arg(target));
+    EXPECT_EQ(QDir(small).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+
+    messages.clear();
+    target = box.file(QStringLiteral("good.pdf"));
+    printing->subPrintNormal();
+    EXPECT_TRUE(messages.messages().empty()) << messages.texts().join(u'\n').toStdString();
+    QFile pdf(target);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    EXPECT_TRUE(bytes.trimmed().endsWith("%%EOF"));
+    // The second print offered the last folder, under the sheet's own name.
+    EXPECT_EQ(offered, QStringList({QString(), small + QStringLiteral("/00123_2009-03-15.pdf")}));
+}
+
+TEST_F(SheetRender, NoVisitShownSaysSoBeforeTheDialog)
+{
+    browse.List2.clear();
+    browse.ListFace.clear();
+    const auto printing = controller(box.file(QStringLiteral("sheet.pdf")));
+    bool opened = false;
+    printing->setDialogRunner([&opened](frmPrint &) { opened = true; });
+    test::MessageRecorder messages;
+    printing->mnuFilePrint_Click();
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("印刷する画像がありません")});
 }
 
 QString run(const QString &program, const QStringList &arguments)
@@ -317,6 +383,42 @@ INSTANTIATE_TEST_SUITE_P(Quality, SheetPdf,
                          ::testing::Values(PdfCase{"Normal600Dpi", false, 958},
                                            PdfCase{"MarkerHighResolution", true, 959}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(SheetRender, CommentThatDoesNotFitIsToldFirstAndLeftOff)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    QStringList lines;
+    for (int i = 1; i <= 60; ++i)
+        lines << QStringLiteral("L%1").arg(i, 2, 10, QChar(u'0'));
+    request.strPrintComment = lines.join(u'\n');
+    const QString pdf = box.file(QStringLiteral("sheet.pdf"));
+    QStringList told;
+    bool printedBeforeTold = false;
+    const MessageHandler previous = setMessageHandler([&](const MessageRequest &m) {
+        told << m.text;
+        printedBeforeTold |= QFile::exists(pdf);
+        return MessageAnswer::Ok;
+    });
+    controller(pdf)->subPrintNormal();
+    setMessageHandler(previous);
+
+    ASSERT_EQ(told.size(), 1);
+    const QRegularExpressionMatch fit =
+        QRegularExpression(
+            QStringLiteral(
+                "^コメントは(\\d+)行までしか印刷できません、\r\n(\\d+)行目から後は印刷されません$"))
+            .match(told[0]);
+    ASSERT_TRUE(fit.hasMatch()) << told[0].toStdString();
+    const int fitting = fit.captured(1).toInt();
+    EXPECT_EQ(fit.captured(2).toInt(), fitting + 1);
+    ASSERT_GT(fitting, 0);
+    ASSERT_LT(fitting, lines.size());
+    EXPECT_FALSE(printedBeforeTold);
+    const QString text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    EXPECT_TRUE(text.contains(lines[fitting - 1])) << text.toStdString();
+    EXPECT_FALSE(text.contains(lines[fitting])) << text.toStdString();
+}
 
 TEST_F(SheetRender, PreviewRendersWhatPrintingPrints)
 {

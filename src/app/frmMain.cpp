@@ -17,23 +17,23 @@
 #include <QStyle>
 #include <QToolButton>
 
-#include "app/AppIcon.h"
-#include "app/ClinicIni.h"
-#include "app/Fonts.h"
 #include "app/MainLayout.h"
-#include "app/UserMessages.h"
-#include "app/WindowPlace.h"
 #include "browse/BrowseController.h"
-#include "browse/DriveList.h"
-#include "browse/FolderList.h"
-#include "imaging/ImagingView.h"
 #include "import/DropList.h"
 #include "import/ImportController.h"
 #include "platform/Messages.h"
 #include "platform/Twips.h"
 #include "platform/WindowsFolder.h"
 #include "print/PrintController.h"
+#include "settings/ClinicIni.h"
 #include "store/CaptureDate.h"
+#include "widgets/AppIcon.h"
+#include "widgets/DriveList.h"
+#include "widgets/FolderList.h"
+#include "widgets/Fonts.h"
+#include "widgets/ImagingView.h"
+#include "widgets/StoreMessages.h"
+#include "widgets/WindowPlace.h"
 
 namespace tolvarine {
 

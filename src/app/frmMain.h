@@ -13,8 +13,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/AppSettings.h"
-#include "app/SharedState.h"
+#include "settings/AppSettings.h"
+#include "settings/SharedState.h"
 
 class QAction;
 class QFrame;

@@ -8,9 +8,9 @@
 #include <QObject>
 #include <QString>
 
-#include "browse/PanelFill.h"
-#include "browse/VisitListing.h"
 #include "browse/frmKrNo.h"
+#include "store/PanelFill.h"
+#include "store/VisitListing.h"
 
 class QLineEdit;
 class QListWidget;

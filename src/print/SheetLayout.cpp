@@ -3,8 +3,8 @@
 #include <array>
 #include <cmath>
 
-#include "app/SettingsText.h"
 #include "platform/Twips.h"
+#include "settings/SettingsText.h"
 #include "store/VisitOrder.h"
 
 namespace tolvarine {

@@ -1,4 +1,4 @@
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 
 #include <array>
 #include <cmath>
@@ -8,8 +8,8 @@
 
 #include <QSettings>
 
-#include "app/SettingsText.h"
 #include "platform/Messages.h"
+#include "settings/SettingsText.h"
 
 namespace tolvarine {
 

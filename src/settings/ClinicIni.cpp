@@ -1,4 +1,4 @@
-#include "app/ClinicIni.h"
+#include "settings/ClinicIni.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "browse/PanelFill.h"
+#include "store/PanelFill.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "browse/PatientNumber.h"
+#include "store/PatientNumber.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "import/StoreCopy.h"
+#include "store/StoreCopy.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "import/ThumbnailRebuild.h"
+#include "store/ThumbnailRebuild.h"
 
 #include <cerrno>
 

@@ -1,4 +1,4 @@
-#include "browse/VisitListing.h"
+#include "store/VisitListing.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "viewer/VisitSteps.h"
+#include "store/VisitSteps.h"
 
 #include <algorithm>
 #include <map>
@@ -6,10 +6,10 @@
 #include <QList>
 #include <QtConcurrent/QtConcurrentMap>
 
-#include "browse/VisitListing.h"
 #include "store/CaptureDate.h"
 #include "store/StoreFiles.h"
 #include "store/StoreNames.h"
+#include "store/VisitListing.h"
 #include "store/VisitOrder.h"
 
 namespace tolvarine {

@@ -7,10 +7,10 @@
 #include <QSize>
 #include <QString>
 
-#include "app/AppSettings.h"
-#include "browse/PanelFill.h"
 #include "imaging/ImagingControl.h"
 #include "platform/Outcome.h"
+#include "settings/AppSettings.h"
+#include "store/PanelFill.h"
 
 namespace tolvarine {
 

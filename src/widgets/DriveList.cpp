@@ -1,4 +1,4 @@
-#include "browse/DriveList.h"
+#include "widgets/DriveList.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "browse/FolderList.h"
+#include "widgets/FolderList.h"
 
 #include <algorithm>
 

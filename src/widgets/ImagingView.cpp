@@ -1,4 +1,4 @@
-#include "imaging/ImagingView.h"
+#include "widgets/ImagingView.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>

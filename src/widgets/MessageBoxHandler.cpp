@@ -1,4 +1,4 @@
-#include "app/MessageBoxHandler.h"
+#include "widgets/MessageBoxHandler.h"
 
 #include <utility>
 

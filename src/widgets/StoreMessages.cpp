@@ -1,4 +1,4 @@
-#include "app/UserMessages.h"
+#include "widgets/StoreMessages.h"
 
 #include <algorithm>
 

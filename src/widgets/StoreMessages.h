@@ -7,10 +7,10 @@
 
 #include <QString>
 
-#include "browse/PatientNumber.h"
-#include "browse/VisitListing.h"
 #include "import/DropImport.h"
 #include "platform/Outcome.h"
+#include "store/PatientNumber.h"
+#include "store/VisitListing.h"
 
 namespace tolvarine {
 

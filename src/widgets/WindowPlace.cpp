@@ -1,4 +1,4 @@
-#include "app/WindowPlace.h"
+#include "widgets/WindowPlace.h"
 
 #include <QSettings>
 #include <QWidget>

@@ -5,7 +5,7 @@
 #include <QPoint>
 #include <QPointF>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 
 class QSettings;
 class QWidget;

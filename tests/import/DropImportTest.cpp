@@ -5,11 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/UserMessages.h"
 #include "import/DropImport.h"
 #include "store/CaptureDate.h"
 #include "store/StoreNames.h"
 #include "support/TestSupport.h"
+#include "widgets/StoreMessages.h"
 
 using namespace tolvarine;
 

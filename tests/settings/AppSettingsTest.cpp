@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 #include "support/TestSupport.h"
 
 using namespace tolvarine;

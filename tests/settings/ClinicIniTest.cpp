@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/ClinicIni.h"
 #include "platform/TextCodec.h"
+#include "settings/ClinicIni.h"
 #include "support/TestSupport.h"
 
 namespace tolvarine {

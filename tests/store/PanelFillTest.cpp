@@ -5,10 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "BrowseTestData.h"
-#include "browse/PanelFill.h"
 #include "imaging/ImagingControl.h"
+#include "store/PanelFill.h"
 #include "store/StorePaths.h"
+#include "support/StoreTestData.h"
 #include "support/TestSupport.h"
 
 namespace tolvarine {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "app/UserMessages.h"
-#include "browse/PatientNumber.h"
+#include "store/PatientNumber.h"
 #include "store/StorePaths.h"
 #include "support/TestSupport.h"
+#include "widgets/StoreMessages.h"
 
 namespace tolvarine {
 namespace {

@@ -9,7 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "import/StoreCopy.h"
+#include "store/StoreCopy.h"
 #include "support/TestSupport.h"
 
 using namespace tolvarine;

@@ -2,12 +2,12 @@
 
 #include <QDir>
 
-#include "BrowseTestData.h"
-#include "app/UserMessages.h"
-#include "browse/VisitListing.h"
 #include "store/StoreFiles.h"
 #include "store/StoreNames.h"
+#include "store/VisitListing.h"
+#include "support/StoreTestData.h"
 #include "support/TestSupport.h"
+#include "widgets/StoreMessages.h"
 
 namespace tolvarine {
 namespace {

@@ -1,4 +1,4 @@
-#include "BrowseTestData.h"
+#include "support/StoreTestData.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,8 +4,8 @@
 
 #include "ViewTestData.h"
 #include "imaging/ImagingControl.h"
+#include "store/VisitSteps.h"
 #include "viewer/ViewPicture.h"
-#include "viewer/VisitSteps.h"
 
 namespace tolvarine {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "browse/DriveList.h"
 #include "support/TestSupport.h"
+#include "widgets/DriveList.h"
 
 namespace tolvarine {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "browse/FolderList.h"
 #include "support/TestSupport.h"
+#include "widgets/FolderList.h"
 
 namespace tolvarine {
 namespace {

@@ -3,8 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "imaging/ImagingView.h"
 #include "support/TestSupport.h"
+#include "widgets/ImagingView.h"
 
 using namespace tolvarine;
 

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/MessageBoxHandler.h"
+#include "widgets/MessageBoxHandler.h"
 
 using namespace tolvarine;
 

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include "browse/BrowseMessages.h"
 #include "browse/PanelNavigation.h"
 #include "browse/frmKrNo.h"
 #include "platform/Messages.h"

@@ -12,12 +12,12 @@
 
 #include "import/DropImport.h"
 #include "import/DropList.h"
+#include "import/ImportMessages.h"
 #include "import/ImportWindowHost.h"
 #include "settings/AppSettings.h"
 #include "settings/SharedState.h"
 #include "store/ThumbnailRebuild.h"
 #include "widgets/FolderList.h"
-#include "widgets/StoreMessages.h"
 
 namespace tolvarine {
 

@@ -7,7 +7,7 @@
 #include <QListWidget>
 #include <QMenu>
 
-#include "widgets/StoreMessages.h"
+#include "import/ImportMessages.h"
 
 namespace tolvarine {
 

@@ -6,10 +6,10 @@
 #include <QFileInfo>
 
 #include "import/DropImport.h"
+#include "import/ImportMessages.h"
 #include "store/CaptureDate.h"
 #include "store/StoreNames.h"
 #include "support/TestSupport.h"
-#include "widgets/StoreMessages.h"
 
 using namespace tolvarine;
 

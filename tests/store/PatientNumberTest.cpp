@@ -3,7 +3,6 @@
 #include "store/PatientNumber.h"
 #include "store/StorePaths.h"
 #include "support/TestSupport.h"
-#include "widgets/StoreMessages.h"
 
 namespace tolvarine {
 namespace {
@@ -129,16 +128,6 @@ TEST_F(Lookup, AFileInPlaceOfThePatientFolderIsNoPatient)
 {
     box.write(QStringLiteral("pict/001/00123"), "not a folder");
     EXPECT_EQ(lookUpPatient(QStringLiteral("123"), pictures).outcome, PatientLookup::NotFound);
-}
-
-TEST(LookupMessages, AreTheProgramsOwnTexts)
-{
-    EXPECT_EQ(patientLookupMessage(PatientLookup::NotNumeric), QStringLiteral("数値を入力して下さい"));
-    EXPECT_EQ(patientLookupMessage(PatientLookup::Invalid), QStringLiteral("患者番号が不正です"));
-    EXPECT_EQ(patientLookupMessage(PatientLookup::NoPictureFolder),
-              QStringLiteral("画像フォルダが見つかりません"));
-    EXPECT_EQ(patientLookupMessage(PatientLookup::NotFound), QStringLiteral("該当患者の画像はありません"));
-    EXPECT_TRUE(patientLookupMessage(PatientLookup::Found).isEmpty());
 }
 
 } // namespace

@@ -27,6 +27,7 @@
 #include "print/PrintController.h"
 #include "settings/ClinicIni.h"
 #include "store/CaptureDate.h"
+#include "viewer/frmView.h"
 #include "widgets/AppIcon.h"
 #include "widgets/DriveList.h"
 #include "widgets/FolderList.h"
@@ -92,6 +93,7 @@ void frmMain::createControllers()
                                                        ListFaDate, List2, ListFace, ImgSam, ImgFace, mnuPict},
                                            state_, settings_, store);
     BrowseController *browse = browse_.get();
+    connect(browse, &BrowseController::viewRequested, this, &frmMain::openView);
     import_ = std::make_unique<ImportController>(
         ImportParts{this,
                     {mnuFile, mnuEdit, mnuPict},
@@ -312,6 +314,16 @@ void frmMain::openPictureFolder()
         return;
     Dir1->setPath(programFolder_);
     Drive1->setDrive(programFolder_);
+}
+
+void frmMain::openView(PanelKind kind, const QString &path, int position)
+{
+    auto *view = new frmView(settings_, settingsStore(), state_, this);
+    view->show();
+    if (kind == PanelKind::Oral)
+        view->HyoujiOne(path, position);
+    else
+        view->HyoujiFace(path, position);
 }
 
 std::optional<QDateTime> frmMain::funGetFileDate(const QString &strFileName)

@@ -24,7 +24,6 @@
 #include "store/PatientNumber.h"
 #include "store/StoreFiles.h"
 #include "store/StorePaths.h"
-#include "viewer/frmView.h"
 #include "widgets/DriveList.h"
 #include "widgets/FolderList.h"
 #include "widgets/ImagingView.h"
@@ -508,12 +507,7 @@ void BrowseController::openView(PanelKind kind, int index)
         kind == PanelKind::Oral ? funOralFileName(int16_t(index)) : funFaceFileName(int16_t(index));
     if (path.isEmpty())
         return;
-    auto *view = new frmView(settings_, store_(), state_, ui_.window);
-    view->show();
-    if (kind == PanelKind::Oral)
-        view->HyoujiOne(path, index);
-    else
-        view->HyoujiFace(path, index);
+    emit viewRequested(kind, path, index);
 }
 
 void BrowseController::openPictureMenu(PanelKind kind, int index, Qt::MouseButton button)

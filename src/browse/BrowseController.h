@@ -83,6 +83,10 @@ public:
     // The folder the last listing read.
     QString listedFolder() const { return listedFolder_; }
 
+signals:
+    // A shown picture was opened: the shell opens a view of it at its position.
+    void viewRequested(PanelKind kind, const QString &path, int position);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

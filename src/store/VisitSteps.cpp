@@ -3,10 +3,6 @@
 #include <algorithm>
 #include <map>
 
-#include <QList>
-#include <QtConcurrent/QtConcurrentMap>
-
-#include "store/CaptureDate.h"
 #include "store/StoreFiles.h"
 #include "store/StoreNames.h"
 #include "store/VisitListing.h"
@@ -37,18 +33,19 @@ std::vector<PositionVisit> oralPositionVisits(const QStringList &strOralFile,
 std::vector<PositionVisit> facePositionVisits(const QString &faceFolder, int16_t fileHizuke,
                                               const QString &faceJyunban, int position)
 {
-    const QStringList pictures = listPictures(faceFolder);
-    const QList<PictureDate> dated = QtConcurrent::blockingMapped<QList<PictureDate>>(
-        pictures, [fileHizuke](const QString &path) { return pictureDate(path, fileHizuke); });
+    DatedPictures pictures(listPictures(faceFolder), fileHizuke);
+    return facePositionVisits(pictures, faceJyunban, position);
+}
 
+std::vector<PositionVisit> facePositionVisits(DatedPictures &pictures, const QString &faceJyunban,
+                                              int position)
+{
     // A visit's facial pictures are its first five in store order, as the panel takes them.
     std::map<QString, QStringList> byDate;
     for (int i = 0; i < pictures.size(); ++i) {
-        if (!dated.at(i).failure)
-            continue;
-        QStringList &visit = byDate[visitDateText(dated.at(i).date)];
+        QStringList &visit = byDate[visitDateText(pictures.take(i, pictures.size()))];
         if (visit.size() < kFacePositions)
-            visit << pictures.at(i);
+            visit << pictures.path(i);
     }
     std::vector<PositionVisit> visits;
     for (const auto &[date, paths] : byDate)

@@ -9,7 +9,7 @@
 # Usage: check-layers.sh SRC_DIR CORE_SOURCES UI_SOURCES QT_INCLUDE_DIR
 # (the two lists hold one absolute source path a line, as CMake writes them).
 set -euo pipefail
-src=$(cd "$1" && pwd) core_list=$2 ui_list=$3 qt=$4
+src=${1%/} core_list=$2 ui_list=$3 qt=${4:-}
 
 windows=" browse import viewer print options maintenance help "
 shared=" store settings widgets imaging platform "
@@ -23,8 +23,8 @@ for f in "$qt"/QtCore/* "$qt"/QtGui/*; do unset "widget_header[${f##*/}]"; done
 
 # Sources by library, as paths below src/.
 declare -A library=()
-while read -r path; do [ "${path#"$src"/}" != "$path" ] && library[${path#"$src"/}]=core; done <"$core_list"
-while read -r path; do [ "${path#"$src"/}" != "$path" ] && library[${path#"$src"/}]=ui; done <"$ui_list"
+while read -r path; do case $path in "$src"/*) library[${path#"$src"/}]=core ;; esac; done <"$core_list"
+while read -r path; do case $path in "$src"/*) library[${path#"$src"/}]=ui ;; esac; done <"$ui_list"
 
 # The library of a file below src/, in REPLY: its own, or for a header that of its
 # source; "core" for a header without one, empty for a file of neither (the
@@ -52,6 +52,8 @@ while IFS= read -r file; do
         [[ $line =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*([\"\<])([^\"\>]+)[\"\>] ]] || continue
         quote=${BASH_REMATCH[1]} name=${BASH_REMATCH[2]}
         if [ "$quote" = '"' ]; then shown="\"$name\""; else shown="<$name>"; fi
+        # A header named without its folder is one beside the including file.
+        [[ $quote == '"' && $name != */* && -f "$src/$folder/$name" ]] && name="$folder/$name"
         target=""
         [[ $name == */* && -d "$src/${name%%/*}" ]] && target=${name%%/*}
         if [ -n "$target" ] && [ "$target" != "$folder" ]; then

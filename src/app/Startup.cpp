@@ -5,12 +5,12 @@
 #include <QPointer>
 #include <QWindow>
 
-#include "app/Fonts.h"
-#include "app/MessageBoxHandler.h"
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "platform/Messages.h"
 #include "platform/SingleInstance.h"
+#include "widgets/Fonts.h"
+#include "widgets/MessageBoxHandler.h"
 
 namespace tolvarine {
 

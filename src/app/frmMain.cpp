@@ -17,23 +17,24 @@
 #include <QStyle>
 #include <QToolButton>
 
-#include "app/AppIcon.h"
-#include "app/ClinicIni.h"
-#include "app/Fonts.h"
 #include "app/MainLayout.h"
-#include "app/UserMessages.h"
-#include "app/WindowPlace.h"
 #include "browse/BrowseController.h"
-#include "browse/DriveList.h"
-#include "browse/FolderList.h"
-#include "imaging/ImagingView.h"
 #include "import/DropList.h"
 #include "import/ImportController.h"
 #include "platform/Messages.h"
 #include "platform/Twips.h"
 #include "platform/WindowsFolder.h"
 #include "print/PrintController.h"
+#include "settings/ClinicIni.h"
 #include "store/CaptureDate.h"
+#include "viewer/frmView.h"
+#include "widgets/AppIcon.h"
+#include "widgets/DriveList.h"
+#include "widgets/FolderList.h"
+#include "widgets/Fonts.h"
+#include "widgets/ImagingView.h"
+#include "widgets/StoreMessages.h"
+#include "widgets/WindowPlace.h"
 
 namespace tolvarine {
 
@@ -92,6 +93,7 @@ void frmMain::createControllers()
                                                        ListFaDate, List2, ListFace, ImgSam, ImgFace, mnuPict},
                                            state_, settings_, store);
     BrowseController *browse = browse_.get();
+    connect(browse, &BrowseController::viewRequested, this, &frmMain::openView);
     import_ = std::make_unique<ImportController>(
         ImportParts{this,
                     {mnuFile, mnuEdit, mnuPict},
@@ -312,6 +314,16 @@ void frmMain::openPictureFolder()
         return;
     Dir1->setPath(programFolder_);
     Drive1->setDrive(programFolder_);
+}
+
+void frmMain::openView(PanelKind kind, const QString &path, int position)
+{
+    auto *view = new frmView(settings_, settingsStore(), state_, this);
+    view->show();
+    if (kind == PanelKind::Oral)
+        view->HyoujiOne(path, position);
+    else
+        view->HyoujiFace(path, position);
 }
 
 std::optional<QDateTime> frmMain::funGetFileDate(const QString &strFileName)

@@ -13,8 +13,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/AppSettings.h"
-#include "app/SharedState.h"
+#include "settings/AppSettings.h"
+#include "settings/SharedState.h"
 
 class QAction;
 class QFrame;
@@ -37,6 +37,7 @@ class FolderList;
 class ImagingView;
 class WindowPlace;
 struct MainLayout;
+enum class PanelKind;
 
 // The program's main window. Its controls and menu entries are public members
 // under their own names; the run-time state the other windows share lives in
@@ -193,6 +194,8 @@ private:
     void setRules(int endXTwips);
     void showClinicName();
     void openPictureFolder();
+    // A view of a picture: non-modal, any number open at once.
+    void openView(PanelKind kind, const QString &path, int position);
     void Form_Activate();
     void Form_Unload();
 

@@ -9,10 +9,10 @@
 #include <QScreen>
 #include <qdrawutil.h>
 
-#include "app/AppIcon.h"
-#include "app/Fonts.h"
-#include "app/Version.h"
 #include "platform/Twips.h"
+#include "settings/Version.h"
+#include "widgets/AppIcon.h"
+#include "widgets/Fonts.h"
 
 namespace tolvarine {
 

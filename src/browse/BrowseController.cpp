@@ -14,20 +14,20 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "app/AppSettings.h"
-#include "app/SharedState.h"
-#include "app/UserMessages.h"
-#include "browse/DriveList.h"
-#include "browse/FolderList.h"
+#include "browse/BrowseMessages.h"
 #include "browse/PanelNavigation.h"
-#include "browse/PatientNumber.h"
 #include "browse/frmKrNo.h"
-#include "imaging/ImagingView.h"
 #include "platform/Messages.h"
+#include "settings/AppSettings.h"
+#include "settings/SharedState.h"
 #include "store/NameFile.h"
+#include "store/PatientNumber.h"
 #include "store/StoreFiles.h"
 #include "store/StorePaths.h"
-#include "viewer/frmView.h"
+#include "widgets/DriveList.h"
+#include "widgets/FolderList.h"
+#include "widgets/ImagingView.h"
+#include "widgets/StoreMessages.h"
 
 namespace tolvarine {
 
@@ -507,12 +507,7 @@ void BrowseController::openView(PanelKind kind, int index)
         kind == PanelKind::Oral ? funOralFileName(int16_t(index)) : funFaceFileName(int16_t(index));
     if (path.isEmpty())
         return;
-    auto *view = new frmView(settings_, store_(), state_, ui_.window);
-    view->show();
-    if (kind == PanelKind::Oral)
-        view->HyoujiOne(path, index);
-    else
-        view->HyoujiFace(path, index);
+    emit viewRequested(kind, path, index);
 }
 
 void BrowseController::openPictureMenu(PanelKind kind, int index, Qt::MouseButton button)

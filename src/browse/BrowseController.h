@@ -8,9 +8,9 @@
 #include <QObject>
 #include <QString>
 
-#include "browse/PanelFill.h"
-#include "browse/VisitListing.h"
 #include "browse/frmKrNo.h"
+#include "store/PanelFill.h"
+#include "store/VisitListing.h"
 
 class QLineEdit;
 class QListWidget;
@@ -82,6 +82,10 @@ public:
     KeypadParts keypadParts();
     // The folder the last listing read.
     QString listedFolder() const { return listedFolder_; }
+
+signals:
+    // A shown picture was opened: the shell opens a view of it at its position.
+    void viewRequested(PanelKind kind, const QString &path, int position);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

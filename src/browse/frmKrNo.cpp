@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QSettings>
 
-#include "app/WindowPlace.h"
 #include "platform/Twips.h"
+#include "widgets/WindowPlace.h"
 
 namespace tolvarine {
 

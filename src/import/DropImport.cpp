@@ -6,8 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "browse/PatientNumber.h"
-#include "import/StoreCopy.h"
+#include "store/PatientNumber.h"
+#include "store/StoreCopy.h"
 #include "store/StoreFiles.h"
 #include "store/StorePaths.h"
 

@@ -8,8 +8,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "browse/PatientNumber.h"
 #include "import/ImportProgress.h"
+#include "store/PatientNumber.h"
 
 namespace tolvarine {
 

@@ -10,14 +10,14 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "app/AppSettings.h"
-#include "app/SharedState.h"
-#include "app/UserMessages.h"
-#include "browse/FolderList.h"
 #include "import/DropImport.h"
 #include "import/DropList.h"
+#include "import/ImportMessages.h"
 #include "import/ImportWindowHost.h"
-#include "import/ThumbnailRebuild.h"
+#include "settings/AppSettings.h"
+#include "settings/SharedState.h"
+#include "store/ThumbnailRebuild.h"
+#include "widgets/FolderList.h"
 
 namespace tolvarine {
 

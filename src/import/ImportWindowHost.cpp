@@ -7,7 +7,7 @@
 #include <QListWidget>
 #include <QMenu>
 
-#include "app/UserMessages.h"
+#include "import/ImportMessages.h"
 
 namespace tolvarine {
 

@@ -8,10 +8,10 @@
 #include <QPointer>
 #include <QString>
 
-#include "app/AppSettings.h"
-#include "app/SharedState.h"
 #include "platform/Outcome.h"
 #include "print/SheetPrint.h"
+#include "settings/AppSettings.h"
+#include "settings/SharedState.h"
 
 class QLineEdit;
 class QPrinter;

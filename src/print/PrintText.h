@@ -3,7 +3,7 @@
 #include <QDate>
 #include <QString>
 
-#include "app/SharedState.h"
+#include "settings/SharedState.h"
 
 namespace tolvarine {
 

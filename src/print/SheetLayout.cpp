@@ -4,8 +4,8 @@
 #include <array>
 #include <cmath>
 
-#include "app/SettingsText.h"
 #include "platform/Twips.h"
+#include "settings/SettingsText.h"
 #include "store/VisitOrder.h"
 
 namespace tolvarine {

@@ -7,7 +7,7 @@
 #include <QRect>
 #include <QSize>
 
-#include "browse/PanelFill.h"
+#include "store/PanelFill.h"
 
 namespace tolvarine {
 

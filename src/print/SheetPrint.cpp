@@ -18,10 +18,10 @@
 #include <QTextLayout>
 #include <QtConcurrent/QtConcurrentMap>
 
-#include "app/Fonts.h"
 #include "imaging/ImagingControl.h"
 #include "platform/FileSystem.h"
 #include "platform/Twips.h"
+#include "widgets/Fonts.h"
 
 namespace tolvarine {
 

@@ -10,10 +10,10 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/SharedState.h"
-#include "browse/PanelFill.h"
 #include "platform/Outcome.h"
 #include "print/SheetLayout.h"
+#include "settings/SharedState.h"
+#include "store/PanelFill.h"
 
 class QPagedPaintDevice;
 class QPaintDevice;

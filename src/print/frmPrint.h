@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "app/SharedState.h"
+#include "settings/SharedState.h"
 
 class QCheckBox;
 class QLabel;

@@ -11,10 +11,10 @@
 #include <QString>
 #include <QTransform>
 
-#include "app/AppSettings.h"
-#include "browse/PanelFill.h"
 #include "imaging/ImagingControl.h"
 #include "platform/Outcome.h"
+#include "settings/AppSettings.h"
+#include "store/PanelFill.h"
 
 namespace tolvarine {
 

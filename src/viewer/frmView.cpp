@@ -7,12 +7,12 @@
 #include <QKeyEvent>
 #include <QSettings>
 
-#include "app/UserMessages.h"
-#include "app/WindowPlace.h"
 #include "platform/Twips.h"
 #include "store/CaptureDate.h"
 #include "viewer/ViewCanvas.h"
 #include "viewer/ViewPicture.h"
+#include "widgets/StoreMessages.h"
+#include "widgets/WindowPlace.h"
 
 namespace tolvarine {
 

@@ -12,11 +12,11 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "app/AppSettings.h"
-#include "app/SharedState.h"
-#include "app/WindowPlace.h"
-#include "browse/PanelFill.h"
-#include "viewer/VisitSteps.h"
+#include "settings/AppSettings.h"
+#include "settings/SharedState.h"
+#include "store/PanelFill.h"
+#include "store/VisitSteps.h"
+#include "widgets/WindowPlace.h"
 
 class QSettings;
 

@@ -21,18 +21,18 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppSettings.h"
-#include "app/Fonts.h"
 #include "app/MainLayout.h"
 #include "app/frmMain.h"
-#include "browse/DriveList.h"
-#include "browse/FolderList.h"
-#include "imaging/ImagingView.h"
 #include "import/DropList.h"
 #include "platform/Twips.h"
+#include "settings/AppSettings.h"
 #include "store/CaptureDate.h"
 #include "support/TestSupport.h"
 #include "support/WindowFixture.h"
+#include "widgets/DriveList.h"
+#include "widgets/FolderList.h"
+#include "widgets/Fonts.h"
+#include "widgets/ImagingView.h"
 
 namespace tolvarine {
 namespace {

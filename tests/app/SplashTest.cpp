@@ -8,12 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppIcon.h"
-#include "app/Fonts.h"
 #include "app/Startup.h"
 #include "app/frmSplash.h"
 #include "platform/Twips.h"
 #include "support/TestSupport.h"
+#include "widgets/AppIcon.h"
+#include "widgets/Fonts.h"
 
 using namespace tolvarine;
 

@@ -11,12 +11,12 @@
 
 #include <gtest/gtest.h>
 
-#include "BrowseTestData.h"
-#include "app/AppSettings.h"
 #include "app/frmMain.h"
-#include "imaging/ImagingView.h"
+#include "settings/AppSettings.h"
+#include "support/StoreTestData.h"
 #include "support/TestSupport.h"
 #include "support/WindowFixture.h"
+#include "widgets/ImagingView.h"
 
 namespace tolvarine::test {
 

@@ -10,12 +10,12 @@
 #include <gtest/gtest.h>
 
 #include "BrowseWindowFixture.h"
-#include "browse/DriveList.h"
-#include "browse/FolderList.h"
 #include "store/NameFile.h"
 #include "store/StorePaths.h"
 #include "support/TestSupport.h"
 #include "viewer/frmView.h"
+#include "widgets/DriveList.h"
+#include "widgets/FolderList.h"
 
 namespace tolvarine {
 namespace {

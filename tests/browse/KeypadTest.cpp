@@ -8,9 +8,9 @@
 
 #include "BrowseWindowFixture.h"
 #include "browse/BrowseController.h"
-#include "browse/FolderList.h"
 #include "browse/frmKrNo.h"
 #include "platform/Twips.h"
+#include "widgets/FolderList.h"
 
 namespace tolvarine {
 namespace {

@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/UserMessages.h"
 #include "import/DropImport.h"
+#include "import/ImportMessages.h"
 #include "store/CaptureDate.h"
 #include "store/StoreNames.h"
 #include "support/TestSupport.h"

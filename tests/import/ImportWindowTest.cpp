@@ -13,8 +13,8 @@
 #include <QUrl>
 
 #include "browse/BrowseWindowFixture.h"
-#include "browse/FolderList.h"
 #include "import/DropList.h"
+#include "widgets/FolderList.h"
 
 namespace tolvarine::test {
 namespace {

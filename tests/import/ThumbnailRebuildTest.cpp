@@ -5,7 +5,7 @@
 #include <QFileInfo>
 
 #include "import/ImportController.h"
-#include "import/ThumbnailRebuild.h"
+#include "store/ThumbnailRebuild.h"
 #include "support/TestSupport.h"
 
 using namespace tolvarine;

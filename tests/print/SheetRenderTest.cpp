@@ -22,12 +22,12 @@
 #include <QStandardPaths>
 #include <QTextItem>
 
-#include "../browse/BrowseTestData.h"
-#include "app/AppSettings.h"
 #include "platform/Twips.h"
 #include "print/PrintController.h"
 #include "print/SheetPrint.h"
 #include "print/frmPrint.h"
+#include "settings/AppSettings.h"
+#include "support/StoreTestData.h"
 #include "support/TestSupport.h"
 
 namespace tolvarine {

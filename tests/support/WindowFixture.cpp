@@ -2,7 +2,7 @@
 
 #include <QDir>
 
-#include "app/AppSettings.h"
+#include "settings/AppSettings.h"
 
 namespace tolvarine::test {
 

@@ -6,7 +6,6 @@
 #include "ViewTestData.h"
 #include "imaging/ImagingControl.h"
 #include "viewer/ViewPicture.h"
-#include "viewer/VisitSteps.h"
 
 namespace tolvarine {
 namespace {
@@ -228,30 +227,6 @@ TEST(ViewSize, WindowIsSizeWideAndHeldToOneToFortyInches)
     EXPECT_EQ(viewWindowTwips(0, false), QSize(1440, 1181));
     EXPECT_EQ(viewWindowTwips(-300, false), QSize(1440, 1181));
     EXPECT_EQ(viewWindowTwips(1000000, false).width(), 57600);
-}
-
-// --- visits of one position ------------------------------------------------------
-
-TEST(VisitSteps, FacialVisitsTakeTheFirstFivePicturesOfEachDate)
-{
-    test::Sandbox box;
-    const QDateTime first(QDate(2009, 1, 10), QTime(10, 0));
-    const QDateTime second(QDate(2009, 2, 10), QTime(10, 0));
-    QStringList paths;
-    for (int i = 0; i < 7; ++i)
-        paths << test::writeQuadrantPicture(box, QStringLiteral("face/A%1.jpg").arg(i), first.addSecs(i),
-                                            {40, 20});
-    paths << test::writeQuadrantPicture(box, "face/B0.jpg", second, {40, 20});
-
-    // Order "43210": position 0 is the fifth picture of a visit.
-    const auto visits = facePositionVisits(box.file("face"), 1, "43210", 0);
-    ASSERT_EQ(visits.size(), 2u);
-    EXPECT_EQ(visits[0].date, "2009/01/10");
-    EXPECT_EQ(visits[0].path, paths[4]);
-    EXPECT_EQ(visits[1].date, "2009/02/10");
-    EXPECT_TRUE(visits[1].path.isEmpty());
-    EXPECT_EQ(visitShowing(visits, paths[4]), 0);
-    EXPECT_EQ(steppedVisit(visits, 0, 1), std::nullopt);
 }
 
 } // namespace

@@ -16,9 +16,9 @@
 #include <QtConcurrent/QtConcurrentMap>
 
 #include "JpegFloor.h"
-#include "app/AppSettings.h"
 #include "platform/Twips.h"
 #include "print/SheetPrint.h"
+#include "settings/AppSettings.h"
 
 namespace tolvarine::bench {
 

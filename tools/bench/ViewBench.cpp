@@ -16,8 +16,8 @@
 #include <QFile>
 
 #include "JpegFloor.h"
-#include "app/AppSettings.h"
 #include "platform/Twips.h"
+#include "settings/AppSettings.h"
 #include "store/CaptureDate.h"
 #include "viewer/ViewPicture.h"
 

@@ -17,14 +17,14 @@
 
 #include "PrintBench.h"
 #include "ViewBench.h"
-#include "app/AppSettings.h"
-#include "browse/PanelFill.h"
-#include "browse/VisitListing.h"
 #include "imaging/ImagingControl.h"
 #include "platform/Twips.h"
 #include "sampledata/SamplePictures.h"
+#include "settings/AppSettings.h"
+#include "store/PanelFill.h"
 #include "store/StoreFiles.h"
 #include "store/StorePaths.h"
+#include "store/VisitListing.h"
 
 using namespace tolvarine;
 

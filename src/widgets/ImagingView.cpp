@@ -1,0 +1,129 @@
+#include "widgets/ImagingView.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace tolvarine {
+
+ImagingView::ImagingView(int index, QWidget *parent)
+    : QWidget(parent), index_(index), control_(std::make_unique<ImagingControl>())
+{
+    // Reached by Tab only: a click must not take the focus from the box being typed in.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+ImagingView::~ImagingView() = default;
+
+void ImagingView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    paintBitmap(painter);
+    if (hasFocus()) {
+        const int thickness = 2;
+        painter.setPen(QPen(palette().color(QPalette::Highlight), thickness));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(
+            QRectF(rect()).adjusted(thickness / 2.0, thickness / 2.0, -thickness / 2.0, -thickness / 2.0));
+    }
+}
+
+void ImagingView::paintBitmap(QPainter &painter)
+{
+    const QImage &image = control_->image();
+    if (image.isNull() || width() <= 0 || height() <= 0)
+        return;
+    const QSize fitted = image.size().scaled(size(), Qt::KeepAspectRatio);
+    if (fitted.isEmpty())
+        return;
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(fitted) * ratio).toSize();
+    // Scaling once per change beats letting every repaint resample a camera-sized bitmap.
+    if (scaled_.isNull() || scaledKey_ != image.cacheKey() || scaled_.size() != pixels) {
+        scaled_ = image.size() == pixels
+                      ? image
+                      : image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaled_.setDevicePixelRatio(ratio);
+        scaledKey_ = image.cacheKey();
+    }
+    const QPoint topLeft((width() - fitted.width()) / 2, (height() - fitted.height()) / 2);
+    painter.drawImage(QRect(topLeft, fitted), scaled_);
+}
+
+void ImagingView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        pressedInside_ = true;
+    const QPoint at = event->position().toPoint();
+    emit mouseDown(index_, event->button(), event->modifiers(), at.x(), at.y());
+}
+
+void ImagingView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    const bool click = pressedInside_ && rect().contains(event->position().toPoint());
+    pressedInside_ = false;
+    if (click)
+        emit clicked(index_);
+}
+
+void ImagingView::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        emit arrowPressed(index_, Qt::LeftArrow);
+        return;
+    case Qt::Key_Right:
+        emit arrowPressed(index_, Qt::RightArrow);
+        return;
+    case Qt::Key_Up:
+        emit arrowPressed(index_, Qt::UpArrow);
+        return;
+    case Qt::Key_Down:
+        emit arrowPressed(index_, Qt::DownArrow);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit clicked(index_);
+        return;
+    case Qt::Key_Menu:
+        emit contextMenuRequested(index_);
+        return;
+    case Qt::Key_F10:
+        if (modifiers == Qt::ShiftModifier) {
+            emit contextMenuRequested(index_);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+// Platforms that turn the menu key into a context-menu event themselves; the
+// mouse's menu button already comes as mouseDown.
+void ImagingView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        emit contextMenuRequested(index_);
+    else
+        event->ignore();
+}
+
+void ImagingView::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void ImagingView::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+} // namespace tolvarine

@@ -27,6 +27,7 @@
 #include "print/PrintController.h"
 #include "settings/ClinicIni.h"
 #include "store/CaptureDate.h"
+#include "store/PatientNumber.h"
 #include "viewer/frmView.h"
 #include "widgets/AppIcon.h"
 #include "widgets/DriveList.h"
@@ -107,8 +108,9 @@ void frmMain::createControllers()
                     Dir1,
                     [browse](const QString &folder) { browse->listFolder(folder); }},
         shell_, settings_);
-    print_ = std::make_unique<PrintController>(PrintContext{
-        this, txtKrNo, settings_, shell_, state_, printRequest_, [this] { return programFolder_; }});
+    print_ = std::make_unique<PrintController>(
+        PrintContext{this, [this] { return folderPatientNumber(listedFolder()).value_or(QString()); },
+                     settings_, shell_, state_, printRequest_, [this] { return programFolder_; }});
     connect(mnuFilePrint, &QAction::triggered, this, &frmMain::mnuFilePrint_Click);
 }
 

@@ -158,7 +158,7 @@ void PrintController::mnuFilePrint_Click()
         return;
     }
     frmPrint dialog(
-        c_.owner, c_.txtKrNo ? c_.txtKrNo->text() : QString(), c_.browse.strKrName, c_.request,
+        c_.owner, c_.patientNumber ? c_.patientNumber() : QString(), c_.browse.strKrName, c_.request,
         [this] { subPrintNormal(); }, [this] { subPrintLarge(); });
     dialog.setPreview([this](const PrintRequest &request) { previewSheet(request); });
     dialog_ = &dialog;

@@ -13,7 +13,6 @@
 #include "settings/AppSettings.h"
 #include "settings/SharedState.h"
 
-class QLineEdit;
 class QPrinter;
 class QWidget;
 
@@ -24,7 +23,9 @@ class frmPrint;
 // What printing reads from the main window.
 struct PrintContext {
     QWidget *owner = nullptr;
-    QLineEdit *txtKrNo = nullptr; // the main window's number box, as typed
+    // The number of the patient whose visit is shown, which the dialog proposes: the
+    // number box may hold a number that was refused and left the last visit shown.
+    std::function<QString()> patientNumber;
     const AppSettings &settings;
     const ShellState &shell;
     const BrowseState &browse;

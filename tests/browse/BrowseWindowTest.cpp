@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "BrowseWindowFixture.h"
+#include "print/PrintController.h"
+#include "print/frmPrint.h"
 #include "store/NameFile.h"
 #include "store/StorePaths.h"
 #include "support/TestSupport.h"
@@ -141,6 +143,32 @@ TEST_F(Browse, APatientNotFoundEmptiesThePanelsButKeepsTheListedFolder)
     w->txtKrName->setText(QStringLiteral("別人"));
     leaveNameBox(*w);
     EXPECT_EQ(readPatientName(nameFile), QStringLiteral("山田　花子"));
+}
+
+// A sheet never carries one patient's pictures under another's number, whatever
+// the number box was given since the visit was shown.
+TEST_F(Browse, PrintingTakesOnlyThePatientShown)
+{
+    makePatient123();
+    const QString other = patient("00007");
+    picture(other, "P7.jpg", QDate(2010, 5, 1));
+    const auto w = loadWindow();
+    QStringList proposed;
+    w->printing().setDialogRunner([&](frmPrint &dialog) { proposed << dialog.txtKrNo->text(); });
+    auto print = [&](const char *typed) {
+        commit(*w, QString::fromLatin1(typed));
+        messages.clear();
+        w->mnuFilePrint_Click();
+    };
+
+    print("123");
+    print("123456"); // refused: the visit of 00123 stays shown, and so does its number
+    print("99999");  // not found: nothing is left to print
+    EXPECT_EQ(messages.texts(), QStringList{"印刷する画像がありません"});
+    print("7");
+    EXPECT_EQ(proposed, (QStringList{"00123", "00123", "00007"}));
+    EXPECT_EQ(w->state().List2, QStringList{QDir(other).filePath("P7.jpg")});
+    EXPECT_TRUE(w->state().ListFace.isEmpty());
 }
 
 TEST_F(Browse, TheEnterKeyCommitsAndTypesNothing)

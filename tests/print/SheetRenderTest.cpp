@@ -141,7 +141,7 @@ protected:
     std::unique_ptr<PrintController> controller(const QString &pdf)
     {
         auto c = std::make_unique<PrintController>(
-            PrintContext{nullptr, nullptr, settings, shell, browse, request, [this] { return box.path(); }});
+            PrintContext{nullptr, {}, settings, shell, browse, request, [this] { return box.path(); }});
         c->setPrinterChooser([pdf](QPrinter &printer, QWidget *) {
             if (pdf.isEmpty())
                 return false;

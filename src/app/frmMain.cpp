@@ -19,6 +19,7 @@
 
 #include "app/MainLayout.h"
 #include "browse/BrowseController.h"
+#include "dicom/DicomController.h"
 #include "import/DropList.h"
 #include "import/ImportController.h"
 #include "platform/Messages.h"
@@ -112,6 +113,9 @@ void frmMain::createControllers()
         PrintContext{this, [this] { return folderPatientNumber(listedFolder()).value_or(QString()); },
                      settings_, shell_, state_, printRequest_, [this] { return programFolder_; }});
     connect(mnuFilePrint, &QAction::triggered, this, &frmMain::mnuFilePrint_Click);
+    dicom_ = std::make_unique<DicomController>(DicomContext{this, mnuFileDicomExport, mnuFileDicomSend,
+                                                            mnuOptDicom, [this] { return listedFolder(); },
+                                                            settings_, shell_, state_, store});
 }
 
 void frmMain::setSettingsStore(QSettings *store) { store_ = store; }

@@ -29,6 +29,7 @@ class QToolButton;
 namespace tolvarine {
 
 class BrowseController;
+class DicomController;
 class DropList;
 class ImportController;
 class PrintController;
@@ -71,6 +72,7 @@ public:
     PrintRequest &printRequest() { return printRequest_; }
     BrowseController &browse() { return *browse_; }
     PrintController &printing() { return *print_; }
+    DicomController &dicom() { return *dicom_; }
     // The per-user store, for the windows that keep their place in it.
     QSettings &settingsStore();
     QString programFolder() const { return programFolder_; }
@@ -155,6 +157,8 @@ public:
     // Menus; separators are actions too.
     QMenu *mnuFile = nullptr;
     QAction *mnuFilePrint = nullptr;
+    QAction *mnuFileDicomExport = nullptr;
+    QAction *mnuFileDicomSend = nullptr;
     QAction *mnuFileSep = nullptr;
     QAction *mnuFileExit = nullptr;
     QMenu *mnuEdit = nullptr;
@@ -168,6 +172,7 @@ public:
     QAction *mnuEditKousin = nullptr;
     QMenu *mnuOpt = nullptr;
     QAction *mnuOptOption = nullptr;
+    QAction *mnuOptDicom = nullptr;
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpContent = nullptr;
     QAction *mnuHelpSearch = nullptr;
@@ -215,6 +220,7 @@ private:
     std::unique_ptr<BrowseController> browse_;
     std::unique_ptr<ImportController> import_;
     std::unique_ptr<PrintController> print_;
+    std::unique_ptr<DicomController> dicom_;
 };
 
 } // namespace tolvarine

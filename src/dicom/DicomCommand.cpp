@@ -254,7 +254,7 @@ int runDicomCommand(const QStringList &arguments, QSettings &store, const QStrin
                        .arg(exporting ? QStringLiteral("written") : QStringLiteral("sent"))
                        .arg(summary.done)
                        .arg(summary.skipped)
-                       .arg(summary.failures.size());
+                       .arg(summary.failed(int(plan.pictures.size())));
     if (summary.turned || summary.reencoded)
         line += QStringLiteral(" (turned: %1 without re-encoding, %2 re-encoded)")
                     .arg(summary.turned)

@@ -27,6 +27,9 @@ struct DicomSummary {
     Outcome job;            // a fault of the whole run; not ok: nothing of it is left behind or counted
     bool cancelled = false; // the user stopped it
     bool ok() const { return job.ok() && failures.empty() && !cancelled; }
+    // Pictures that did not go, of total: after a fault of the run, every one not done
+    // or skipped.
+    int failed(int total) const { return job.ok() ? int(failures.size()) : total - done - skipped; }
 };
 
 // Told after each picture; returns false to stop the run.

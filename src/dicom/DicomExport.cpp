@@ -1,6 +1,7 @@
 #include "dicom/DicomExport.h"
 
 #include <algorithm>
+#include <atomic>
 #include <set>
 
 #include <QCryptographicHash>
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QMutex>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
@@ -40,31 +42,47 @@ QString mediaFileName(const QString &sopUid)
         QCryptographicHash::hash(sopUid.toLatin1(), QCryptographicHash::Md5).toHex().left(8).toUpper());
 }
 
-// The folders and files a run made, so that a fault can take them all back.
+// The folders and files a run made, and the files it replaced, so that a fault can
+// take it all back.
 class MadeByRun {
 public:
     void folder(const QString &path) { folders_ << path; }
     void file(const QString &path) { files_ << path; }
+    // A file replaced by this run; its former content waits under the backup name.
+    void replaced(const QString &path, const QString &backup) { replaced_.push_back({path, backup}); }
     void undo()
     {
         for (const QString &file : std::as_const(files_))
             removeFile(file);
+        for (const auto &[path, backup] : replaced_) {
+            removeFile(path);
+            renameNoReplace(backup, path);
+        }
         files_.clear();
-        // Deepest first; a folder something else has put a file into meanwhile stays.
-        for (auto it = folders_.crbegin(); it != folders_.crend(); ++it)
-            QDir().rmdir(*it);
+        replaced_.clear();
+        removeEmptyFolders();
         folders_.clear();
     }
-    // Folders that stayed empty (every picture of theirs failed) are not left behind either.
+    // The run is through: the former contents of replaced files go.
+    void commit()
+    {
+        for (const auto &replaced : replaced_)
+            removeFile(replaced.second);
+        replaced_.clear();
+        removeEmptyFolders();
+    }
+
+private:
+    // Deepest first; a folder that holds anything (another program's file) stays.
     void removeEmptyFolders()
     {
         for (auto it = folders_.crbegin(); it != folders_.crend(); ++it)
             QDir().rmdir(*it);
     }
 
-private:
     QStringList folders_;
     QStringList files_;
+    std::vector<std::pair<QString, QString>> replaced_;
 };
 
 // Makes folder (relative to root) and its parents, noting each one made.
@@ -86,15 +104,20 @@ struct Written {
     Outcome outcome;      // not ok: this picture failed
     Outcome fault;        // not ok: the run has to stop and be taken back
     QString relative;     // the file, relative to the folder
-    QString published;    // the file when this run made it
+    QString published;    // the file when this run made or replaced it
+    QString backup;       // the replaced file's former content
     bool skipped = false; // the same file was there already
     JpegChange change = JpegChange::None;
 };
 
-Written writeOne(const DicomSource &source, const QString &clinic, const QString &root)
+// A file already at the name: the same bytes are skipped; the same picture described
+// anew (another view assigned since) is replaced, its former content kept aside until
+// the run is through; anything else is never touched.
+Written writeOne(const DicomSource &source, const ReadPicture &read, const QString &clinic,
+                 const QString &root)
 {
     Written w;
-    const PreparedPicture prepared = preparePicture(source, clinic);
+    const PreparedPicture prepared = preparePicture(source, read, clinic);
     if (!(w.outcome = prepared.outcome))
         return w;
     w.change = prepared.instance.picture.change;
@@ -103,22 +126,33 @@ Written writeOne(const DicomSource &source, const QString &clinic, const QString
         return w;
     w.relative = relativeFolder(source) + u'/' + mediaFileName(prepared.instance.sopUid);
     const QString target = joinPath(root, w.relative);
-    if (QFileInfo::exists(target)) {
+    const QString folder = QFileInfo(target).absolutePath();
+    const bool exists = QFileInfo::exists(target);
+    if (exists) {
         QByteArray there;
-        if (readWholeFile(target, there, bytes.size() + 1) && there == bytes)
+        if (readWholeFile(target, there, bytes.size() + 1) && there == bytes) {
             w.skipped = true;
-        else
+            return w;
+        }
+        if (dicomFileInstanceUid(target) != prepared.instance.sopUid) {
             w.outcome = Outcome::failed(Status::NameTaken, target);
-        return w;
+            return w;
+        }
     }
     StagedFile file;
-    Outcome step = file.create(QFileInfo(target).absolutePath());
+    Outcome step = file.create(folder);
     if (step)
         step = file.write(bytes.constData(), bytes.size());
+    if (step && exists) {
+        w.backup = joinPath(folder, QStringLiteral(".tolvarine-%1.old").arg(mediaFileName(target)));
+        step = renameNoReplace(target, w.backup);
+        if (!step)
+            w.backup.clear();
+    }
     if (step)
         step = file.publishNew(target);
-    if (step.status == Status::NameTaken)
-        w.outcome = step; // another picture of the run has the same bytes and took the name
+    if (step.status == Status::NameTaken && !exists)
+        w.outcome = step; // another picture of the run has the same identifier and took the name
     else if (!step)
         w.fault = step;
     else
@@ -220,18 +254,30 @@ DicomSummary exportToFolder(const DicomPlan &plan, const QString &clinic, const 
 
     QStringList listed; // the files the DICOMDIR is to list
     const int total = int(plan.pictures.size());
-    const int batch = std::max(1, QThreadPool::globalInstance()->maxThreadCount());
-    for (int from = 0; from < total; from += batch) {
-        QList<int> indexes;
-        for (int i = from; i < std::min(total, from + batch); ++i)
+    QMutex told;
+    int finished = 0;
+    std::atomic<bool> stop{false};
+    for (const auto &[first, end] : visitRanges(plan)) {
+        const std::vector<ReadPicture> read = readVisit(plan, first, end);
+        QList<size_t> indexes;
+        for (size_t i = first; i < end; ++i)
             indexes << i;
-        const QList<Written> results = QtConcurrent::blockingMapped<QList<Written>>(
-            indexes, [&](int i) { return writeOne(plan.pictures[size_t(i)], clinic, root); });
+        const QList<Written> results = QtConcurrent::blockingMapped<QList<Written>>(indexes, [&](size_t i) {
+            if (stop)
+                return Written{};
+            Written w = writeOne(plan.pictures[i], read[i - first], clinic, root);
+            const QMutexLocker lock(&told);
+            if (progress && !progress(++finished, total, plan.pictures[i].path))
+                stop = true;
+            return w;
+        });
         Outcome fault;
         for (int k = 0; k < results.size(); ++k) {
             const Written &w = results.at(k);
-            const DicomSource &source = plan.pictures[size_t(indexes.at(k))];
-            if (!w.published.isEmpty())
+            const DicomSource &source = plan.pictures[indexes.at(k)];
+            if (!w.backup.isEmpty())
+                made.replaced(w.published.isEmpty() ? joinPath(root, w.relative) : w.published, w.backup);
+            else if (!w.published.isEmpty())
                 made.file(w.published);
             if (!w.fault)
                 fault = w.fault;
@@ -239,7 +285,7 @@ DicomSummary exportToFolder(const DicomPlan &plan, const QString &clinic, const 
                 summary.failures.push_back({source.path, w.outcome});
             else if (w.skipped)
                 ++summary.skipped, listed << w.relative;
-            else {
+            else if (!w.relative.isEmpty()) {
                 ++summary.done, listed << w.relative;
                 summary.turned += w.change == JpegChange::Lossless;
                 summary.reencoded += w.change == JpegChange::Reencoded;
@@ -247,8 +293,7 @@ DicomSummary exportToFolder(const DicomPlan &plan, const QString &clinic, const 
         }
         if (!fault)
             return fail(fault);
-        const int finished = from + int(indexes.size());
-        if (progress && !progress(finished, total, plan.pictures[size_t(finished - 1)].path)) {
+        if (stop) {
             made.undo();
             summary.cancelled = true;
             summary.skipped = total - int(summary.failures.size());
@@ -257,7 +302,7 @@ DicomSummary exportToFolder(const DicomPlan &plan, const QString &clinic, const 
         }
     }
     if (listed.isEmpty()) {
-        made.removeEmptyFolders();
+        made.commit();
         return summary;
     }
 
@@ -281,7 +326,7 @@ DicomSummary exportToFolder(const DicomPlan &plan, const QString &clinic, const 
     }
     if (!published)
         return fail(published);
-    made.removeEmptyFolders();
+    made.commit();
     return summary;
 }
 

@@ -258,6 +258,17 @@ Outcome encodeDicomFile(const DicomInstance &instance, QByteArray &out)
     return Outcome::done();
 }
 
+QString dicomFileInstanceUid(const QString &path)
+{
+    DcmFileFormat file;
+    OFString uid;
+    // Only the leading elements are wanted: large values stay on the disk.
+    if (file.loadFile(path.toLocal8Bit().constData(), EXS_Unknown, EGL_noChange, 4096).bad()
+        || file.getDataset()->findAndGetOFString(DCM_SOPInstanceUID, uid).bad())
+        return QString();
+    return QString::fromLatin1(uid.c_str());
+}
+
 QString dicomPersonName(const QString &name)
 {
     static const QRegularExpression blanks(QStringLiteral("[ \\x{3000}]+"));

@@ -41,6 +41,9 @@ struct DicomInstance {
 // JPEG Baseline). Invalid with dcmtk's text when dcmtk refuses a value.
 Outcome encodeDicomFile(const DicomInstance &instance, QByteArray &out);
 
+// The SOP Instance UID of a DICOM file; empty when it is none or cannot be read.
+QString dicomFileInstanceUid(const QString &path);
+
 // DICOM's person name from the name file's "family given": the first blank (ASCII
 // or ideographic) splits it into family^given, further blanks stay in the given name.
 QString dicomPersonName(const QString &name);

@@ -1,6 +1,9 @@
 #include "dicom/DicomRun.h"
 
 #include <QCryptographicHash>
+#include <QHash>
+#include <QList>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include "dicom/DicomUids.h"
 #include "platform/FileSystem.h"
@@ -42,13 +45,51 @@ QString derivation(const DicomSource &source, JpegChange change)
 
 } // namespace
 
-PreparedPicture preparePicture(const DicomSource &source, const QString &clinic)
+std::vector<std::pair<size_t, size_t>> visitRanges(const DicomPlan &plan)
+{
+    std::vector<std::pair<size_t, size_t>> ranges;
+    const auto &p = plan.pictures;
+    for (size_t first = 0; first < p.size();) {
+        size_t end = first + 1;
+        while (end < p.size() && p[end].krNo == p[first].krNo && p[end].visitDate == p[first].visitDate)
+            ++end;
+        ranges.emplace_back(first, end);
+        first = end;
+    }
+    return ranges;
+}
+
+std::vector<ReadPicture> readVisit(const DicomPlan &plan, size_t first, size_t end)
+{
+    QList<size_t> indexes;
+    for (size_t i = first; i < end; ++i)
+        indexes << i;
+    const QList<ReadPicture> read =
+        QtConcurrent::blockingMapped<QList<ReadPicture>>(indexes, [&plan](size_t i) {
+            ReadPicture r;
+            r.outcome = readWholeFile(plan.pictures[i].path, r.bytes, kMaxPictureBytes);
+            if (r.outcome)
+                r.digest = QCryptographicHash::hash(r.bytes, QCryptographicHash::Sha256);
+            return r;
+        });
+    std::vector<ReadPicture> pictures(read.begin(), read.end());
+    QHash<QByteArray, int> seen;
+    for (size_t k = 0; k < pictures.size(); ++k) {
+        const DicomSource &source = plan.pictures[first + k];
+        if (pictures[k].outcome)
+            pictures[k].occurrence =
+                seen[pictures[k].digest + char(source.kind) + QByteArray::number(source.code)]++;
+    }
+    return pictures;
+}
+
+PreparedPicture preparePicture(const DicomSource &source, const ReadPicture &read, const QString &clinic)
 {
     PreparedPicture prepared;
-    QByteArray bytes;
-    prepared.outcome = readWholeFile(source.path, bytes, kMaxPictureBytes);
+    prepared.outcome = read.outcome;
     if (!prepared.outcome)
         return prepared;
+    const QByteArray &bytes = read.bytes;
     DicomInstance &in = prepared.instance;
     prepared.outcome = baselineJpeg(bytes, source.kind, source.code, in.picture);
     if (!prepared.outcome) {
@@ -57,12 +98,12 @@ PreparedPicture preparePicture(const DicomSource &source, const QString &clinic)
         return prepared;
     }
     const int panel = source.kind == PanelKind::Oral ? 1 : 2;
-    const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
     in.patientId = source.krNo;
     in.patientName = dicomPersonName(source.patientName);
     in.studyUid = studyUid(clinic, source.krNo, source.visitDate);
     in.seriesUid = seriesUid(clinic, source.krNo, source.visitDate, panel);
-    in.sopUid = instanceUid(clinic, source.krNo, source.visitDate, panel, digest, source.code);
+    in.sopUid =
+        instanceUid(clinic, source.krNo, source.visitDate, panel, read.digest, source.code, read.occurrence);
     in.studyDate = dicomDate(source.visitDate);
     in.studyTime = source.studyTime.toString(QStringLiteral("HHmmss"));
     in.studyId = in.studyDate;

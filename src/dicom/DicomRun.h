@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include <QString>
@@ -41,10 +42,27 @@ struct PreparedPicture {
     DicomInstance instance;
 };
 
-// Reads the picture and builds its object: the patient, the visit's study and the
-// panel's series with identifiers derived from the clinic, the patient, the visit
-// and the picture's bytes, its view and mirror mark.
-PreparedPicture preparePicture(const DicomSource &source, const QString &clinic);
+// One picture of a visit, read: its bytes, their digest, and which of the visit's
+// pictures with the same bytes and code in the same panel it is.
+struct ReadPicture {
+    Outcome outcome;
+    QByteArray bytes;
+    QByteArray digest;
+    int occurrence = 0;
+};
+
+// The visits of a plan: ranges [first, end) of its pictures with one patient and date.
+std::vector<std::pair<size_t, size_t>> visitRanges(const DicomPlan &plan);
+
+// Reads the pictures of a visit, in parallel. Pictures with the same bytes (two blank
+// pictures of a day) are told apart by their order, so that each keeps an
+// identifier of its own.
+std::vector<ReadPicture> readVisit(const DicomPlan &plan, size_t first, size_t end);
+
+// Builds a read picture's object: the patient, the visit's study and the panel's
+// series with identifiers derived from the clinic, the patient, the visit and the
+// picture's bytes; turned as its position says; its view and mirror mark.
+PreparedPicture preparePicture(const DicomSource &source, const ReadPicture &read, const QString &clinic);
 
 // The largest picture file taken.
 constexpr qint64 kMaxPictureBytes = qint64(512) * 1024 * 1024;

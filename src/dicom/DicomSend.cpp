@@ -24,6 +24,35 @@ bool isSuccess(Uint16 status)
 
 OFString latin1(const QString &text) { return OFString(text.toLatin1().constData()); }
 
+// One picture by C-STORE; counted as sent only on the archive's success.
+void sendOne(DcmSCU &scu, T_ASC_PresentationContextID context, const DicomSource &source,
+             const ReadPicture &read, const QString &clinic, DicomSummary &summary)
+{
+    auto failed = [&](Status status, const QString &why, int code = 0) {
+        summary.failures.push_back({source.path, Outcome::failed(status, why, code)});
+    };
+    if (!scu.isConnected())
+        return failed(Status::Unreadable, QStringLiteral("connection lost"));
+    const PreparedPicture prepared = preparePicture(source, read, clinic);
+    if (!prepared.outcome) {
+        summary.failures.push_back({source.path, prepared.outcome});
+        return;
+    }
+    QString error;
+    const std::unique_ptr<DcmFileFormat> object = makeDicomObject(prepared.instance, error);
+    if (!object)
+        return failed(Status::Invalid, error);
+    Uint16 status = 0;
+    const OFCondition sent = scu.sendSTORERequest(context, OFFilename(), object->getDataset(), status);
+    if (sent.bad())
+        return failed(Status::Unreadable, conditionText(sent));
+    if (!isSuccess(status))
+        return failed(Status::Refused, storeStatusText(status), status);
+    ++summary.done;
+    summary.turned += prepared.instance.picture.change == JpegChange::Lossless;
+    summary.reencoded += prepared.instance.picture.change == JpegChange::Reencoded;
+}
+
 } // namespace
 
 DicomNode dicomNode(const DicomSettings &settings)
@@ -134,41 +163,19 @@ DicomSummary sendToNode(const DicomPlan &plan, const QString &clinic, const Dico
     }
 
     const int total = int(plan.pictures.size());
-    for (int i = 0; i < total; ++i) {
-        const DicomSource &source = plan.pictures[size_t(i)];
-        if (!scu.isConnected()) {
-            summary.failures.push_back(
-                {source.path, Outcome::failed(Status::Unreadable, QStringLiteral("connection lost"))});
-            continue;
-        }
-        const PreparedPicture prepared = preparePicture(source, clinic);
-        if (!prepared.outcome) {
-            summary.failures.push_back({source.path, prepared.outcome});
-        } else {
-            QString error;
-            const std::unique_ptr<DcmFileFormat> object = makeDicomObject(prepared.instance, error);
-            Uint16 status = 0;
-            const OFCondition sent =
-                object ? scu.sendSTORERequest(context, OFFilename(), object->getDataset(), status)
-                       : EC_IllegalCall;
-            if (!object) {
-                summary.failures.push_back({source.path, Outcome::failed(Status::Invalid, error)});
-            } else if (sent.bad()) {
-                summary.failures.push_back(
-                    {source.path, Outcome::failed(Status::Unreadable, conditionText(sent))});
-            } else if (!isSuccess(status)) {
-                summary.failures.push_back(
-                    {source.path, Outcome::failed(Status::Refused, storeStatusText(status), status)});
-            } else {
-                ++summary.done;
-                summary.turned += prepared.instance.picture.change == JpegChange::Lossless;
-                summary.reencoded += prepared.instance.picture.change == JpegChange::Reencoded;
+    int finished = 0;
+    for (const auto &[first, end] : visitRanges(plan)) {
+        const std::vector<ReadPicture> read = readVisit(plan, first, end);
+        for (size_t i = first; i < end; ++i) {
+            const DicomSource &source = plan.pictures[i];
+            sendOne(scu, context, source, read[i - first], clinic, summary);
+            if (progress && !progress(++finished, total, source.path)) {
+                summary.cancelled = true;
+                summary.skipped = total - finished;
+                if (scu.isConnected())
+                    scu.releaseAssociation();
+                return summary;
             }
-        }
-        if (progress && !progress(i + 1, total, source.path)) {
-            summary.cancelled = true;
-            summary.skipped = total - (i + 1);
-            break;
         }
     }
     if (scu.isConnected())

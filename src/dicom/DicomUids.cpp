@@ -47,10 +47,11 @@ QString seriesUid(const QString &clinic, const QString &krNo, const QString &vis
 }
 
 QString instanceUid(const QString &clinic, const QString &krNo, const QString &visitDate, int panel,
-                    const QByteArray &contentDigest, int code)
+                    const QByteArray &contentDigest, int code, int occurrence)
 {
-    return uuidUid(joined({"instance", clinic.toUtf8(), krNo.toUtf8(), visitDate.toUtf8(),
-                           QByteArray::number(panel), contentDigest, QByteArray::number(code)}));
+    return uuidUid(
+        joined({"instance", clinic.toUtf8(), krNo.toUtf8(), visitDate.toUtf8(), QByteArray::number(panel),
+                contentDigest, QByteArray::number(code), QByteArray::number(occurrence)}));
 }
 
 } // namespace tolvarine

@@ -121,15 +121,14 @@ Written writeOne(const DicomSource &source, const ReadPicture &read, const QStri
     if (!(w.outcome = prepared.outcome))
         return w;
     w.change = prepared.instance.picture.change;
-    QByteArray bytes;
-    if (!(w.outcome = encodeDicomFile(prepared.instance, bytes)))
-        return w;
     w.relative = relativeFolder(source) + u'/' + mediaFileName(prepared.instance.sopUid);
     const QString target = joinPath(root, w.relative);
     const QString folder = QFileInfo(target).absolutePath();
     const bool exists = QFileInfo::exists(target);
     if (exists) {
-        QByteArray there;
+        QByteArray bytes, there;
+        if (!(w.outcome = encodeDicomFile(prepared.instance, bytes)))
+            return w;
         if (readWholeFile(target, there, bytes.size() + 1) && there == bytes) {
             w.skipped = true;
             return w;
@@ -141,8 +140,13 @@ Written writeOne(const DicomSource &source, const ReadPicture &read, const QStri
     }
     StagedFile file;
     Outcome step = file.create(folder);
-    if (step)
-        step = file.write(bytes.constData(), bytes.size());
+    if (step) {
+        step = writeDicomFile(prepared.instance, file);
+        if (step.status == Status::Invalid) {
+            w.outcome = step; // dcmtk refused a value of this picture
+            return w;
+        }
+    }
     if (step && exists) {
         w.backup = joinPath(folder, QStringLiteral(".tolvarine-%1.old").arg(mediaFileName(target)));
         step = renameNoReplace(target, w.backup);
@@ -258,14 +262,16 @@ DicomSummary exportToFolder(const DicomPlan &plan, const QString &clinic, const 
     int finished = 0;
     std::atomic<bool> stop{false};
     for (const auto &[first, end] : visitRanges(plan)) {
-        const std::vector<ReadPicture> read = readVisit(plan, first, end);
+        VisitReading reading(plan, first, end);
         QList<size_t> indexes;
         for (size_t i = first; i < end; ++i)
             indexes << i;
         const QList<Written> results = QtConcurrent::blockingMapped<QList<Written>>(indexes, [&](size_t i) {
+            // Read even when stopped: later pictures may be waiting to compare bytes with it.
+            const ReadPicture read = reading.read(i);
             if (stop)
                 return Written{};
-            Written w = writeOne(plan.pictures[i], read[i - first], clinic, root);
+            Written w = writeOne(plan.pictures[i], read, clinic, root);
             const QMutexLocker lock(&told);
             if (progress && !progress(++finished, total, plan.pictures[i].path))
                 stop = true;

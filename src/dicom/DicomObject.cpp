@@ -7,6 +7,7 @@
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcdeftag.h>
 #include <dcmtk/dcmdata/dcdict.h>
+#include <dcmtk/dcmdata/dcostrma.h>
 #include <dcmtk/dcmdata/dcostrmb.h>
 #include <dcmtk/dcmdata/dcpixel.h>
 #include <dcmtk/dcmdata/dcpixseq.h>
@@ -64,6 +65,34 @@ public:
 private:
     DcmItem &item_;
     OFCondition result_ = EC_Normal;
+};
+
+// dcmtk's output into a staged file, so that the picture goes from dcmtk's element
+// to the file without another copy.
+class StagedConsumer : public DcmConsumer {
+public:
+    explicit StagedConsumer(StagedFile &file) : file_(file) {}
+    OFBool good() const override { return failure_.ok(); }
+    OFCondition status() const override { return failure_.ok() ? EC_Normal : EC_InvalidStream; }
+    OFBool isFlushed() const override { return OFTrue; }
+    offile_off_t avail() const override { return failure_.ok() ? offile_off_t(1) << 30 : 0; }
+    offile_off_t write(const void *buffer, offile_off_t length) override
+    {
+        if (failure_.ok())
+            failure_ = file_.write(static_cast<const char *>(buffer), qint64(length));
+        return failure_.ok() ? length : 0;
+    }
+    void flush() override {}
+    const Outcome &failure() const { return failure_; }
+
+private:
+    StagedFile &file_;
+    Outcome failure_;
+};
+
+class StagedStream : public DcmOutputStream {
+public:
+    explicit StagedStream(DcmConsumer *consumer) : DcmOutputStream(consumer) {}
 };
 
 QString ratioText(double ratio) { return QString::number(ratio, 'f', 2); }
@@ -253,6 +282,24 @@ Outcome encodeDicomFile(const DicomInstance &instance, QByteArray &out)
         out.append(static_cast<const char *>(data), qsizetype(length));
     } while (written == EC_StreamNotifyClient);
     file->transferEnd();
+    if (written.bad())
+        return Outcome::failed(Status::Invalid, conditionText(written));
+    return Outcome::done();
+}
+
+Outcome writeDicomFile(const DicomInstance &instance, StagedFile &staged)
+{
+    QString error;
+    const std::unique_ptr<DcmFileFormat> file = makeDicomObject(instance, error);
+    if (!file)
+        return Outcome::failed(Status::Invalid, error);
+    StagedConsumer consumer(staged);
+    StagedStream stream(&consumer);
+    file->transferInit();
+    const OFCondition written = file->write(stream, EXS_JPEGProcess1, EET_ExplicitLength, nullptr);
+    file->transferEnd();
+    if (!consumer.failure())
+        return consumer.failure();
     if (written.bad())
         return Outcome::failed(Status::Invalid, conditionText(written));
     return Outcome::done();

@@ -8,6 +8,7 @@
 
 #include "dicom/DicomViews.h"
 #include "dicom/JpegTurn.h"
+#include "platform/FileSystem.h"
 #include "platform/Outcome.h"
 
 namespace tolvarine {
@@ -40,6 +41,10 @@ struct DicomInstance {
 // The picture's DICOM form as a Part 10 file (preamble, meta header, dataset in
 // JPEG Baseline). Invalid with dcmtk's text when dcmtk refuses a value.
 Outcome encodeDicomFile(const DicomInstance &instance, QByteArray &out);
+
+// The same written straight into a staged file, without a copy of the file in memory.
+// The file's own outcome when a write fails.
+Outcome writeDicomFile(const DicomInstance &instance, StagedFile &file);
 
 // The SOP Instance UID of a DICOM file; empty when it is none or cannot be read.
 QString dicomFileInstanceUid(const QString &path);

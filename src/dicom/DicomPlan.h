@@ -24,7 +24,7 @@ struct DicomSource {
     int position = 0;      // its display position
     QString visitDate;     // the date of the visit its panel shows, "yyyy/mm/dd"
     QDateTime captured;    // its capture date
-    QTime studyTime;       // the visit's earliest known capture time (midnight when none is known)
+    QTime studyTime{0, 0}; // the visit's earliest known capture time (midnight when none is known)
     bool timeKnown = true; // the capture date carries a time of day (dated by file date)
     int16_t code = 0;      // the position's orientation code
     QString viewId;        // the view assigned to the position; empty for none

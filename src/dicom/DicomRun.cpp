@@ -1,9 +1,7 @@
 #include "dicom/DicomRun.h"
 
 #include <QCryptographicHash>
-#include <QHash>
-#include <QList>
-#include <QtConcurrent/QtConcurrentMap>
+#include <QFileInfo>
 
 #include "dicom/DicomUids.h"
 #include "platform/FileSystem.h"
@@ -59,28 +57,34 @@ std::vector<std::pair<size_t, size_t>> visitRanges(const DicomPlan &plan)
     return ranges;
 }
 
-std::vector<ReadPicture> readVisit(const DicomPlan &plan, size_t first, size_t end)
+VisitReading::VisitReading(const DicomPlan &plan, size_t first, size_t end)
+    : plan_(plan), first_(first), digests_(end - first)
 {
-    QList<size_t> indexes;
     for (size_t i = first; i < end; ++i)
-        indexes << i;
-    const QList<ReadPicture> read =
-        QtConcurrent::blockingMapped<QList<ReadPicture>>(indexes, [&plan](size_t i) {
-            ReadPicture r;
-            r.outcome = readWholeFile(plan.pictures[i].path, r.bytes, kMaxPictureBytes);
-            if (r.outcome)
-                r.digest = QCryptographicHash::hash(r.bytes, QCryptographicHash::Sha256);
-            return r;
-        });
-    std::vector<ReadPicture> pictures(read.begin(), read.end());
-    QHash<QByteArray, int> seen;
-    for (size_t k = 0; k < pictures.size(); ++k) {
-        const DicomSource &source = plan.pictures[first + k];
-        if (pictures[k].outcome)
-            pictures[k].occurrence =
-                seen[pictures[k].digest + char(source.kind) + QByteArray::number(source.code)]++;
+        sizes_.push_back(QFileInfo(plan.pictures[i].path).size());
+    for (auto &digest : digests_)
+        known_.push_back(digest.get_future().share());
+}
+
+ReadPicture VisitReading::read(size_t i)
+{
+    const size_t k = i - first_;
+    const DicomSource &source = plan_.pictures[i];
+    ReadPicture r;
+    r.outcome = readWholeFile(source.path, r.bytes, kMaxPictureBytes);
+    // SHA-1 names the content: fast, and as good as any digest against chance equality.
+    if (r.outcome)
+        r.digest = QCryptographicHash::hash(r.bytes, QCryptographicHash::Sha1);
+    digests_[k].set_value(r.digest);
+    if (!r.outcome)
+        return r;
+    for (size_t j = 0; j < k; ++j) {
+        const DicomSource &earlier = plan_.pictures[first_ + j];
+        if (sizes_[j] == sizes_[k] && earlier.kind == source.kind && earlier.code == source.code
+            && known_[j].get() == r.digest)
+            ++r.occurrence;
     }
-    return pictures;
+    return r;
 }
 
 PreparedPicture preparePicture(const DicomSource &source, const ReadPicture &read, const QString &clinic)

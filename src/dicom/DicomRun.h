@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <future>
 #include <utility>
 #include <vector>
 
@@ -54,10 +55,25 @@ struct ReadPicture {
 // The visits of a plan: ranges [first, end) of its pictures with one patient and date.
 std::vector<std::pair<size_t, size_t>> visitRanges(const DicomPlan &plan);
 
-// Reads the pictures of a visit, in parallel. Pictures with the same bytes (two blank
-// pictures of a day) are told apart by their order, so that each keeps an
-// identifier of its own.
-std::vector<ReadPicture> readVisit(const DicomPlan &plan, size_t first, size_t end);
+// Reads the pictures of a visit, on several threads at once if wanted. Pictures with
+// the same bytes (two blank pictures of a day) are told apart by their order, so that
+// each keeps an identifier of its own; a picture waits only for the earlier pictures
+// that could hold its bytes (same panel, code and file size), so that reading one
+// picture and writing another overlap.
+class VisitReading {
+public:
+    VisitReading(const DicomPlan &plan, size_t first, size_t end);
+    // Picture i of the plan (first <= i < end). Each picture is read once, and only
+    // after every earlier picture of the visit has been started.
+    ReadPicture read(size_t i);
+
+private:
+    const DicomPlan &plan_;
+    size_t first_;
+    std::vector<qint64> sizes_;
+    std::vector<std::promise<QByteArray>> digests_;
+    std::vector<std::shared_future<QByteArray>> known_;
+};
 
 // Builds a read picture's object: the patient, the visit's study and the panel's
 // series with identifiers derived from the clinic, the patient, the visit and the

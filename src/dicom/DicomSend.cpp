@@ -165,10 +165,10 @@ DicomSummary sendToNode(const DicomPlan &plan, const QString &clinic, const Dico
     const int total = int(plan.pictures.size());
     int finished = 0;
     for (const auto &[first, end] : visitRanges(plan)) {
-        const std::vector<ReadPicture> read = readVisit(plan, first, end);
+        VisitReading reading(plan, first, end);
         for (size_t i = first; i < end; ++i) {
             const DicomSource &source = plan.pictures[i];
-            sendOne(scu, context, source, read[i - first], clinic, summary);
+            sendOne(scu, context, source, reading.read(i), clinic, summary);
             if (progress && !progress(++finished, total, source.path)) {
                 summary.cancelled = true;
                 summary.skipped = total - finished;

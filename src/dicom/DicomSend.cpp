@@ -44,8 +44,12 @@ void sendOne(DcmSCU &scu, T_ASC_PresentationContextID context, const DicomSource
         return failed(Status::Invalid, error);
     Uint16 status = 0;
     const OFCondition sent = scu.sendSTORERequest(context, OFFilename(), object->getDataset(), status);
-    if (sent.bad())
+    if (sent.bad()) {
+        // No answer in time, or the connection broke: the association is given up, so
+        // that the pictures after this one are told at once instead of each waiting.
+        scu.abortAssociation();
         return failed(Status::Unreadable, conditionText(sent));
+    }
     if (!isSuccess(status))
         return failed(Status::Refused, storeStatusText(status), status);
     ++summary.done;

@@ -172,8 +172,8 @@ TEST_F(DicomSend, FilesAVisitInARealArchiveOnceHoweverOftenItIsSent)
     EXPECT_EQ(archive.get(QStringLiteral("/studies")).array().size(), 1);
 }
 
-// An archive that refuses the pictures numbered refused, and any association not
-// called by its AE title; it serves until told to stop.
+// An archive that refuses the pictures numbered refused (answers none when it is
+// "*"), and any association not called by its AE title; it serves until told to stop.
 class RefusingArchive : public DcmSCP {
 public:
     RefusingArchive(int port, const char *refused) : refused_(refused)
@@ -204,6 +204,9 @@ protected:
         OFString number;
         dataset->findAndGetOFString(DCM_InstanceNumber, number);
         delete dataset;
+        // An archive that hangs: the picture is taken and never answered.
+        if (refused_ == "*")
+            return EC_Normal;
         const bool refuse = number == refused_;
         stored += refuse ? 0 : 1;
         return sendSTOREResponse(info.presentationContextID, request,
@@ -271,14 +274,15 @@ TEST_P(UnusableNode, SendsNothingAndSaysWhyInTime)
 {
     const std::string fault = GetParam().name;
     const int port = freePort();
-    RefusingArchive archive(port, "");
+    RefusingArchive archive(port, fault == "stops answering" ? "*" : "");
     QTcpServer silent;
     std::unique_ptr<ServedBy> serving;
     DicomNode node = localNode(port);
     node.timeoutSeconds = 2;
-    if (fault == "wrong AE title") {
+    if (fault == "wrong AE title" || fault == "stops answering") {
         serving = std::make_unique<ServedBy>(archive);
-        node.calledAe = QStringLiteral("ELSEWHERE");
+        if (fault == "wrong AE title")
+            node.calledAe = QStringLiteral("ELSEWHERE");
     } else if (fault == "no answer") {
         ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, quint16(port)));
     }
@@ -287,7 +291,7 @@ TEST_P(UnusableNode, SendsNothingAndSaysWhyInTime)
     const DicomSummary summary = sendToNode(store.plan(), QString(), node);
     EXPECT_LT(timer.elapsed(), 10000);
     EXPECT_EQ(summary.job.status, GetParam().status) << summary.job.detail.toStdString();
-    EXPECT_FALSE(summary.job.detail.isEmpty());
+    EXPECT_FALSE((summary.job.ok() ? summary.failures.front().outcome : summary.job).detail.isEmpty());
     EXPECT_EQ(summary.done, 0);
     EXPECT_EQ(summary.failed(12), 12);
     EXPECT_EQ(archive.stored.load(), 0);
@@ -296,7 +300,8 @@ TEST_P(UnusableNode, SendsNothingAndSaysWhyInTime)
 INSTANTIATE_TEST_SUITE_P(Nodes, UnusableNode,
                          ::testing::Values(NodeFault{"nothing listening", Status::Unreadable},
                                            NodeFault{"no answer", Status::Unreadable},
-                                           NodeFault{"wrong AE title", Status::Refused}),
+                                           NodeFault{"wrong AE title", Status::Refused},
+                                           NodeFault{"stops answering", Status::Done}),
                          test::namedBy([](const NodeFault &f) { return f.name; }));
 
 } // namespace

@@ -56,7 +56,7 @@ public:
     void setJobRunner(JobRunner runner) { jobRunner_ = std::move(runner); }
 
 private:
-    // The shown visit's pictures, or nullopt after telling the user why there are none.
+    // The shown visit's pictures; false after telling the user that there are none.
     bool planShownVisit(DicomPlan &plan, const QString &title, const QString &nothingText);
     QString clinicName() const;
 

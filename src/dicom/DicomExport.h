@@ -18,9 +18,12 @@ enum class ExistingDicomDir {
 // DICOM/P<patient>/<visit date>/ with names of 8 characters, and the DICOMDIR that
 // lists them, so that the folder can be burnt or copied and read as a file-set.
 // A picture that cannot be read or made ready is a failure of its own and the
-// others still go; a file already there with the same bytes is skipped. A fault of
+// others still go; a file already there with the same bytes is skipped, one holding
+// the same picture described otherwise (another view assigned since) is replaced,
+// and any other file of the name is never touched (NameTaken). A fault of
 // the run (a failed write, a DICOMDIR that cannot be read or made) or a cancel
-// removes every file and folder the run made, so nothing partial stays.
+// removes every file and folder the run made and puts back what it replaced, so
+// nothing partial stays.
 DicomSummary exportToFolder(const DicomPlan &plan, const QString &clinic, const QString &folder,
                             ExistingDicomDir existing, const DicomProgress &progress = {});
 

@@ -1,8 +1,7 @@
 #include "dicom/DicomObject.h"
 
+#include <optional>
 #include <vector>
-
-#include <QRegularExpression>
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcdeftag.h>
@@ -110,21 +109,27 @@ const char *photometric(const JpegFrame &frame)
     }
 }
 
+// A coded concept with a modifier sequence inside its item.
+void putModified(Putter &put, const DcmTagKey &sequence, const DicomCode &code,
+                 const DcmTagKey &modifierSequence, const std::optional<DicomCode> &modifier)
+{
+    DcmItem *item = put.code(sequence, code);
+    if (item && modifier) {
+        Putter inner(*item);
+        inner.code(modifierSequence, *modifier);
+        put.take(inner.result());
+    }
+}
+
 void putView(Putter &put, const DicomInstance &in)
 {
     const DicomView *view = in.view;
     if (view) {
-        DcmItem *region = put.code(DCM_AnatomicRegionSequence, view->region);
-        if (region && view->regionModifier)
-            Putter(*region).code(DCM_AnatomicRegionModifierSequence, *view->regionModifier);
-        if (view->structure) {
-            DcmItem *structure = put.code(DCM_PrimaryAnatomicStructureSequence, *view->structure);
-            if (structure && view->structureModifier) {
-                Putter inner(*structure);
-                inner.code(DCM_PrimaryAnatomicStructureModifierSequence, *view->structureModifier);
-                put.take(inner.result());
-            }
-        }
+        putModified(put, DCM_AnatomicRegionSequence, view->region, DCM_AnatomicRegionModifierSequence,
+                    view->regionModifier);
+        if (view->structure)
+            putModified(put, DCM_PrimaryAnatomicStructureSequence, *view->structure,
+                        DCM_PrimaryAnatomicStructureModifierSequence, view->structureModifier);
         DcmItem *viewItem = put.code(DCM_ViewCodeSequence, view->view);
         if (viewItem) {
             Putter inner(*viewItem);
@@ -136,25 +141,25 @@ void putView(Putter &put, const DicomInstance &in)
         }
     }
     // The acquisition context is required, empty when nothing is known.
-    if (!view || view->context.empty())
+    const std::vector<DicomContextItem> none;
+    const std::vector<DicomContextItem> &context = view ? view->context : none;
+    if (context.empty())
         put.emptySequence(DCM_AcquisitionContextSequence);
-    for (const DicomContextItem &context : view ? view->context : std::vector<DicomContextItem>{}) {
+    for (const DicomContextItem &observed : context) {
         DcmItem *item = put.newItem(DCM_AcquisitionContextSequence);
         if (!item)
             continue;
         Putter inner(*item);
         inner.text(DCM_ValueType, "CODE");
-        inner.code(DCM_ConceptNameCodeSequence, context.name);
-        inner.code(DCM_ConceptCodeSequence, context.value);
+        inner.code(DCM_ConceptNameCodeSequence, observed.name);
+        inner.code(DCM_ConceptCodeSequence, observed.value);
         put.take(inner.result());
     }
     // The upright orientation holds only when the picture is not still mirror-imaged.
     const bool upright = view && (!in.mirror || in.mirrorCorrected);
     put.text(DCM_PatientOrientation, upright ? view->orientation : "");
-    if (in.mirror) {
-        DcmItem *device = put.code(DCM_DeviceSequence, mirrorDevice());
-        (void)device;
-    }
+    if (in.mirror)
+        put.code(DCM_DeviceSequence, mirrorDevice());
 }
 
 void putPixels(Putter &put, DcmDataset &dataset, const DicomInstance &in)
@@ -318,14 +323,14 @@ QString dicomFileInstanceUid(const QString &path)
 
 QString dicomPersonName(const QString &name)
 {
-    static const QRegularExpression blanks(QStringLiteral("[ \\x{3000}]+"));
-    const QString trimmed = name.trimmed().replace(QChar(0x3000), u' ').trimmed();
-    const qsizetype at = trimmed.indexOf(u' ');
-    if (at < 0)
-        return trimmed;
-    QString given = trimmed.mid(at + 1);
-    given.replace(blanks, QStringLiteral(" "));
-    return trimmed.left(at) + u'^' + given;
+    // The separators of a person name's components and groups, and DICOM's value
+    // separator, cannot stand in a name; they become blanks.
+    QString text = name;
+    for (const QChar separator : {QChar(0x3000), QChar(u'^'), QChar(u'='), QChar(u'\\')})
+        text.replace(separator, u' ');
+    text = text.simplified();
+    const qsizetype at = text.indexOf(u' ');
+    return at < 0 ? text : text.left(at) + u'^' + text.mid(at + 1);
 }
 
 QString dicomDate(const QString &visitDate)
@@ -337,8 +342,7 @@ QString dicomDate(const QString &visitDate)
 Outcome dicomLibraryReady()
 {
     // dcmtk's own log would otherwise talk on standard error inside a window program.
-    OFLog::configure(qEnvironmentVariableIsSet("TOLVARINE_DCMTK_LOG") ? OFLogger::DEBUG_LOG_LEVEL
-                                                                      : OFLogger::FATAL_LOG_LEVEL);
+    OFLog::configure(OFLogger::FATAL_LOG_LEVEL);
     if (!dcmDataDict.isDictionaryLoaded())
         return Outcome::failed(Status::Refused, QStringLiteral("dcmtk has no data dictionary"));
     return Outcome::done();

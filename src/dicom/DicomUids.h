@@ -17,7 +17,7 @@ QString uuidUid(const QByteArray &name);
 QString studyUid(const QString &clinic, const QString &krNo, const QString &visitDate);
 // One series per panel of a visit.
 QString seriesUid(const QString &clinic, const QString &krNo, const QString &visitDate, int panel);
-// contentDigest: a digest of the picture file's bytes; code: the turning applied;
+// contentDigest: what names the picture's content; code: the turning applied;
 // occurrence: which of the visit's pictures with those bytes it is.
 QString instanceUid(const QString &clinic, const QString &krNo, const QString &visitDate, int panel,
                     const QByteArray &contentDigest, int code, int occurrence);

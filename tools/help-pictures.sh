@@ -6,11 +6,17 @@
 #   resources/help/tolvarin-main.png       the main window, its parts numbered
 #   resources/help/tolvarin-positions.png  the two panels, each place named
 # Usage: tools/help-pictures.sh [BUILD_DIR]   (default build/; needs the targets
-# tolvarine and tolvarine-demo-store built, and xvfb, xdotool, imagemagick)
+# tolvarine and tolvarine-demo-store built, and xvfb, xdotool, x11-utils, imagemagick)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
 if [ "${1:-}" != --inside-xvfb ]; then
+    for tool in xvfb-run xdotool xwininfo import convert compare identify fc-match; do
+        command -v "$tool" >/dev/null || {
+            echo "help-pictures: $tool is missing (apt-get install xvfb xdotool x11-utils imagemagick)" >&2
+            exit 2
+        }
+    done
     build=$(cd "${1:-$top/build}" && pwd)
     for f in tolvarine tolvarine-demo-store nopic.jpg; do
         [ -e "$build/bin/$f" ] || { echo "help-pictures: $build/bin/$f is missing; build first" >&2; exit 2; }

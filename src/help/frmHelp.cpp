@@ -28,7 +28,7 @@ namespace {
 constexpr int kFontPoints = 10;
 // Wide enough for the pictures of the help (680 pixels) beside the pages.
 constexpr QSize kWindowTwips(15600, 10800);
-constexpr int kPagesWidthTwips = 3300;
+constexpr int kPagesWidthTwips = 3600;
 // A heading shown at the top keeps this much of the text's margin above it.
 constexpr int kHeadingGapTwips = 120;
 constexpr int kHeadingRole = Qt::UserRole;

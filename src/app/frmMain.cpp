@@ -19,6 +19,7 @@
 
 #include "app/MainLayout.h"
 #include "browse/BrowseController.h"
+#include "help/HelpMenu.h"
 #include "import/DropList.h"
 #include "import/ImportController.h"
 #include "platform/Messages.h"
@@ -402,6 +403,10 @@ void frmMain::subPrintNormal() { print_->subPrintNormal(); }
 void frmMain::subPrintLarge() { print_->subPrintLarge(); }
 
 void frmMain::mnuFileExit_Click() { close(); }
+
+void frmMain::mnuHelpContent_Click() { help_->mnuHelpContent_Click(); }
+void frmMain::mnuHelpSearch_Click() { help_->mnuHelpSearch_Click(); }
+void frmMain::mnuHelpAbout_Click() { help_->mnuHelpAbout_Click(); }
 
 void frmMain::Form_Activate() { txtKrNo->setFocus(Qt::ActiveWindowFocusReason); }
 

@@ -34,6 +34,7 @@ class ImportController;
 class PrintController;
 class DriveList;
 class FolderList;
+class HelpMenu;
 class ImagingView;
 class WindowPlace;
 struct MainLayout;
@@ -126,6 +127,10 @@ public:
     void cmdExplorer_Click();
     void mnuEditSamnail_Click();
 
+    void mnuHelpContent_Click();
+    void mnuHelpSearch_Click();
+    void mnuHelpAbout_Click();
+
     // The folder the last listing read.
     QString listedFolder() const;
 
@@ -215,6 +220,7 @@ private:
     std::unique_ptr<BrowseController> browse_;
     std::unique_ptr<ImportController> import_;
     std::unique_ptr<PrintController> print_;
+    std::unique_ptr<HelpMenu> help_;
 };
 
 } // namespace tolvarine

@@ -21,6 +21,7 @@
 #include "browse/BrowseController.h"
 #include "import/DropList.h"
 #include "import/ImportController.h"
+#include "options/frmOption.h"
 #include "platform/Messages.h"
 #include "platform/Twips.h"
 #include "platform/WindowsFolder.h"
@@ -112,6 +113,7 @@ void frmMain::createControllers()
         PrintContext{this, [this] { return folderPatientNumber(listedFolder()).value_or(QString()); },
                      settings_, shell_, state_, printRequest_, [this] { return programFolder_; }});
     connect(mnuFilePrint, &QAction::triggered, this, &frmMain::mnuFilePrint_Click);
+    connect(mnuOptOption, &QAction::triggered, this, &frmMain::mnuOptOption_Click);
 }
 
 void frmMain::setSettingsStore(QSettings *store) { store_ = store; }
@@ -402,6 +404,12 @@ void frmMain::subPrintNormal() { print_->subPrintNormal(); }
 void frmMain::subPrintLarge() { print_->subPrintLarge(); }
 
 void frmMain::mnuFileExit_Click() { close(); }
+
+void frmMain::mnuOptOption_Click()
+{
+    frmOption dialog(this, settings_, settingsStore(), shell_.WindowsFolder, programFolder_);
+    dialog.exec();
+}
 
 void frmMain::Form_Activate() { txtKrNo->setFocus(Qt::ActiveWindowFocusReason); }
 

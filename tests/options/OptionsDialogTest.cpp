@@ -2,6 +2,7 @@
 #include <memory>
 #include <vector>
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
@@ -14,17 +15,34 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include "browse/BrowseWindowFixture.h"
 #include "options/frmOption.h"
+#include "options/frmPictFolda.h"
 #include "platform/Twips.h"
 #include "support/TestSupport.h"
+#include "viewer/ViewCanvas.h"
+#include "viewer/frmView.h"
+#include "widgets/DriveList.h"
+#include "widgets/FolderList.h"
+#include "widgets/ImagingView.h"
 
 namespace tolvarine {
 namespace {
 
 const QString kNoOrder = QStringLiteral("撮影順番が指定されていません");
+const QString kBadSize = QStringLiteral(
+    "拡大表示画面大きさは 1 以上の整数 (twip) で入力してください。\r\n前の値 8000 のままです。");
+
+void press(frmOption &d, bool face, const std::vector<int> &positions)
+{
+    (face ? d.cmdFaceSet : d.cmdSet)->click();
+    for (int k : positions)
+        (face ? d.cmdFaceJyun[size_t(k)] : d.cmdJyunban[size_t(k)])->click();
+}
 
 class OptionsDialog : public ::testing::Test {
 protected:
@@ -32,148 +50,51 @@ protected:
     {
         settings.PictFolda = QDir::cleanPath(box.mkdir("pictures"));
         settings.PictReadFolda = QDir::cleanPath(box.mkdir("import"));
+        before = settings;
     }
 
     std::unique_ptr<frmOption> open()
     {
-        auto d =
-            std::make_unique<frmOption>(nullptr, settings, *store, QStringLiteral("/usr/bin"), box.path());
+        auto d = std::make_unique<frmOption>(nullptr, settings, *store, "/usr/bin", box.file("program"));
         d->show();
         return d;
     }
 
-    QString stored(const QString &key)
-    {
-        store->sync();
-        return store->value(QStringLiteral("Settings/") + key).toString();
-    }
-
-    static QRect twips(const QWidget *w, int x, int y, int width, int height)
-    {
-        return twipsToPixels(QRect(x, y, width, height), w->logicalDpiX());
-    }
-
-    static void press(frmOption &d, bool face, const std::vector<int> &positions)
-    {
-        (face ? d.cmdFaceSet : d.cmdSet)->click();
-        for (int k : positions)
-            (face ? d.cmdFaceJyun[size_t(k)] : d.cmdJyunban[size_t(k)])->click();
-    }
+    QString stored(const QString &key) { return store->value("Settings/" + key).toString(); }
 
     test::Sandbox box;
     std::unique_ptr<QSettings> store = box.settings();
     AppSettings settings;
+    AppSettings before;
     test::MessageRecorder messages;
 };
 
-TEST_F(OptionsDialog, OpensOnTheFirstPageWithEveryControlInPlaceAndCaptioned)
+TEST_F(OptionsDialog, OpensOnTheFirstPageWithItsControlsInPlaceAndCaptioned)
 {
-    {
-        const auto before = open();
-        before->TabStrip1->setCurrentIndex(2);
-        before->cmdCancel->click();
-    }
+    open()->TabStrip1->setCurrentIndex(2);
     const auto d = open();
-    EXPECT_EQ(d->TabStrip1->currentIndex(), 0);
     EXPECT_TRUE(d->Frame1[0]->isVisible());
-    EXPECT_FALSE(d->Frame1[2]->isVisible());
-    EXPECT_EQ(d->windowTitle(), QStringLiteral("ｵﾌﾟｼｮﾝ"));
-    EXPECT_EQ(d->size(), twipsToPixels(QSize(6825, 7155), d->logicalDpiX()));
-
-    // Controls of a page are placed on the page, which fills the tab strip's client area.
-    const QWidget *w = d.get();
-    const std::vector<std::pair<QWidget *, QRect>> places{
-        {d->TabStrip1, twips(w, 120, 120, 6612, 6492)},
-        {d->cmdOK, twips(w, 1320, 6720, 972, 372)},
-        {d->cmdCancel, twips(w, 3720, 6720, 972, 372)},
-        {d->cmdSet, twips(w, 240, 360, 1212, 372)},
-        {d->txtJyunban, twips(w, 2880, 360, 1212, 264)},
-        {d->cmdJyunban[4], twips(w, 1080, 840, 732, 492)},
-        {d->cmdJyunban[6], twips(w, 1920, 840, 732, 492)},
-        {d->cmdJyunban[0], twips(w, 240, 2040, 732, 492)},
-        {d->cmdJyunban[5], twips(w, 1080, 2040, 732, 492)},
-        {d->cmdFaceJyun[3], twips(w, 2760, 2640, 732, 492)},
-        {d->cmdFaceJyun[4], twips(w, 2760, 2040, 732, 492)},
-        {d->cmdFaceSet, twips(w, 240, 3360, 1212, 372)},
-        {d->txtFaceJyunban, twips(w, 2880, 3480, 1212, 264)},
-        {d->Frame[4], twips(w, 1680, 120, 1452, 1332)},
-        {d->Frame[0], twips(w, 120, 2760, 1452, 1332)},
-        {d->Frameface[4], twips(w, 4800, 2280, 1452, 1812)},
-        {d->Frameface[3], twips(w, 4800, 4080, 1452, 1812)},
-        {d->txtPictFolda, twips(w, 120, 600, 3972, 264)},
-        {d->HScrollContrast, twips(w, 3120, 3840, 1692, 240)}};
+    const auto px = [&](int x, int y, int w, int h) {
+        return twipsToPixels(QRect(x, y, w, h), d->logicalDpiX());
+    };
+    EXPECT_EQ(d->size(), px(0, 0, 6825, 7155).size());
+    // A page's controls stand on the page, which fills the tab strip's client area.
+    const std::vector<std::pair<QWidget *, QRect>> places{{d->TabStrip1, px(120, 120, 6612, 6492)},
+                                                          {d->cmdJyunban[6], px(1920, 840, 732, 492)},
+                                                          {d->cmdFaceJyun[4], px(2760, 2040, 732, 492)},
+                                                          {d->Frameface[4], px(4800, 2280, 1452, 1812)},
+                                                          {d->HScrollContrast, px(3120, 3840, 1692, 240)}};
     for (const auto &[widget, rect] : places)
-        EXPECT_EQ(widget->geometry(), rect)
-            << widget->metaObject()->className() << " " << widget->mapTo(w, QPoint()).x();
-
-    const std::vector<std::pair<QString, const char *>> captions{
-        {d->TabStrip1->tabText(0), "撮影順"},
-        {d->TabStrip1->tabText(1), "画像処理"},
-        {d->TabStrip1->tabText(2), "その他"},
-        {d->cmdOK->text(), "OK"},
-        {d->cmdCancel->text(), "ｷｬﾝｾﾙ"},
-        {d->cmdSet->text(), "口腔設定"},
-        {d->cmdFaceSet->text(), "顔面設定"},
-        {d->cmdJyunban[0]->text(), "画像０"},
-        {d->cmdJyunban[6]->text(), "画像６"},
-        {d->cmdFaceJyun[4]->text(), "顔面4"},
-        {d->Frame[6]->title(), "画像6"},
-        {d->Frameface[0]->title(), "顔面画像0"},
-        {d->optRotation[3]->text(), "180度回転"},
-        {d->OptFaceRot90[2]->text(), "90度右回転"},
-        {d->OptFaceRot270[2]->text(), "270度回転"},
-        {d->OptFaceUL[2]->text(), "上下反転"},
-        {d->cmdPictFolda->text(), ". . ."},
-        {d->txtExplorerPath->text(), "/usr/bin/xdg-open"},
-        {d->chkDropAria->text(), "画像ファイル ドロップエリアの説明を表示する"},
-        {d->chkContrast->text(), "コントラストを調整する\u30000"},
-        {d->chkKido->text(), "輝度を調整する\u30000"},
-        {d->chkRGB->text(), "RGB色を調整する"},
-        {d->lblRed->text(), "R 0"},
-        {d->lblGreen->text(), "G 0"},
-        {d->lblBlue->text(), "B 0"}};
-    for (const auto &[actual, expected] : captions)
-        EXPECT_EQ(actual, QString::fromUtf8(expected));
-    EXPECT_FALSE(d->txtExplorerPath->isEnabled());
-    EXPECT_FALSE(d->cmdExplorerPath->isEnabled());
-    EXPECT_TRUE(d->txtJyunban->isReadOnly());
-    EXPECT_TRUE(d->txtPictFolda->isReadOnly());
-    EXPECT_FALSE(d->txtFaceJyunban->isReadOnly());
-    for (QPushButton *b : d->cmdJyunban)
-        EXPECT_FALSE(b->isEnabled());
+        EXPECT_EQ(widget->geometry(), rect) << widget->metaObject()->className();
+    const QStringList captions{
+        d->windowTitle(),           d->TabStrip1->tabText(1),   d->cmdCancel->text(),
+        d->cmdJyunban[6]->text(),   d->cmdFaceJyun[4]->text(),  d->Frameface[0]->title(),
+        d->OptFaceRot90[2]->text(), d->txtExplorerPath->text(), d->chkContrast->text(),
+        d->chkKido->text(),         d->lblRed->text()};
+    EXPECT_EQ(captions, (QStringList{"ｵﾌﾟｼｮﾝ", "画像処理", "ｷｬﾝｾﾙ", "画像６", "顔面4", "顔面画像0",
+                                     "90度右回転", "/usr/bin/xdg-open", "コントラストを調整する\u30000",
+                                     "輝度を調整する\u30000", "R 0"}));
 }
-
-TEST_F(OptionsDialog, LoadsTheSettingsOfTheRun)
-{
-    settings.Jyunban = "6543210";
-    settings.FaceJyunban = "43210";
-    settings.ViewSize = 9000;
-    settings.FileHizuke = 0;
-    settings.ViewIti = 1;
-    settings.Kido = 1;
-    settings.KidoTi = -7;
-    settings.RedTi = 100;
-    settings.GreenTi = -100;
-    settings.BlueTi = 12;
-    const auto d = open();
-    EXPECT_EQ(d->txtJyunban->text(), "6543210");
-    EXPECT_EQ(d->txtFaceJyunban->text(), "43210");
-    EXPECT_EQ(d->txtPictFolda->text(), settings.PictFolda);
-    EXPECT_EQ(d->txtPictReadFolda->text(), settings.PictReadFolda);
-    EXPECT_EQ(d->txtViewSize->text(), "9000");
-    EXPECT_FALSE(d->chkFontSize->isChecked());
-    EXPECT_TRUE(d->chkDropAria->isChecked());
-    EXPECT_FALSE(d->chkHizuke->isChecked());
-    EXPECT_TRUE(d->chkViewIti->isChecked());
-    EXPECT_TRUE(d->chkKido->isChecked());
-    EXPECT_EQ(d->HScrollKido->value(), -7);
-    EXPECT_EQ(d->chkKido->text(), QStringLiteral("輝度を調整する\u3000-7"));
-    EXPECT_EQ(d->lblRed->text(), "R 100");
-    EXPECT_EQ(d->lblGreen->text(), "G -100");
-    EXPECT_EQ(d->lblBlue->text(), "B 12");
-}
-
-// --- shooting orders -----------------------------------------------------------
 
 struct EntryCase {
     const char *name;
@@ -190,97 +111,70 @@ TEST_P(OrderEntry, ListsThePositionsInTheOrderPressedEachOnce)
     const EntryCase &c = GetParam();
     const auto d = open();
     press(*d, c.face, c.presses);
-    EXPECT_EQ((c.face ? d->txtFaceJyunban : d->txtJyunban)->text(), QString::fromLatin1(c.text));
+    EXPECT_EQ((c.face ? d->txtFaceJyunban : d->txtJyunban)->text(), c.text);
     EXPECT_EQ((c.face ? d->cmdFaceSet : d->cmdSet)->isEnabled(), c.finished);
-    const int count = c.face ? 5 : 7;
-    for (int k = 0; k < count; ++k) {
+    for (int k = 0; k < (c.face ? 5 : 7); ++k) {
         const bool pressed = std::find(c.presses.begin(), c.presses.end(), k) != c.presses.end();
-        EXPECT_EQ((c.face ? d->cmdFaceJyun[size_t(k)] : d->cmdJyunban[size_t(k)])->isEnabled(), !pressed)
-            << k;
+        EXPECT_NE((c.face ? d->cmdFaceJyun[size_t(k)] : d->cmdJyunban[size_t(k)])->isEnabled(), pressed);
     }
-    if (c.face) {
-        EXPECT_EQ(d->txtFaceJyunban->isReadOnly(), !c.finished); // no typing while the buttons build it
-    }
-    // The other editor is left alone.
-    EXPECT_EQ((c.face ? d->txtJyunban : d->txtFaceJyunban)->text(), c.face ? "0123456" : "01234");
+    EXPECT_EQ(d->txtFaceJyunban->isReadOnly(), c.face && !c.finished); // not typed into meanwhile
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Presses, OrderEntry,
     ::testing::Values(EntryCase{"Oral4621305", false, {4, 6, 2, 1, 3, 0, 5}, "4621305", true},
                       EntryCase{"OralTwoOfSeven", false, {4, 6}, "46", false},
-                      EntryCase{"OralStartedOnly", false, {}, "", false},
-                      EntryCase{"Face30412", true, {3, 0, 4, 1, 2}, "30412", true},
                       EntryCase{"FaceThreeOfFive", true, {2, 0, 1}, "201", false}),
-    [](const ::testing::TestParamInfo<EntryCase> &info) { return std::string(info.param.name); });
+    [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(OptionsDialog, TypingTheFacialOrderTakesEachPositionDigitOnce)
+TEST_F(OptionsDialog, TheTypedFacialOrderTakesEachPositionDigitOnce)
 {
     const auto d = open();
     d->txtFaceJyunban->clear();
-    d->activateWindow();
     QTest::keyClicks(d->txtFaceJyunban, "3a0 3915 42");
     EXPECT_EQ(d->txtFaceJyunban->text(), "30142");
 }
 
-// --- OK and Cancel -------------------------------------------------------------
-
 struct RefusalCase {
     const char *name;
-    std::function<void(frmOption &)> edit;
-    QString message;
+    bool startOral; // press 口腔設定 and nothing more
+    const char *faceOrder;
+    const char *viewSize;
+    bool orderMessage;
 };
 
 class RefusedOk : public OptionsDialog, public ::testing::WithParamInterface<RefusalCase> {};
 
-TEST_P(RefusedOk, SaysWhyStoresNothingAndStaysOpen)
+TEST_P(RefusedOk, SaysWhyStoresNothingAndCancelKeepsOnlyTheOrientationChoices)
 {
     const RefusalCase &c = GetParam();
-    settings.ViewSize = 8100;
     const auto d = open();
     d->optRotation[3]->click();
     d->OptFaceRot270[1]->click();
-    c.edit(*d);
+    if (c.startOral)
+        d->cmdSet->click();
+    d->txtFaceJyunban->setText(c.faceOrder);
+    d->txtViewSize->setText(c.viewSize);
     d->cmdOK->click();
-    EXPECT_EQ(messages.texts(), QStringList{c.message});
+    EXPECT_EQ(messages.texts(), QStringList{c.orderMessage ? kNoOrder : kBadSize});
     EXPECT_TRUE(d->isVisible());
-    EXPECT_TRUE(store->allKeys().isEmpty());
-
-    // Cancel afterwards: the orders are as they were, the orientation choices are in
-    // force for the run without being stored.
     d->cmdCancel->click();
-    EXPECT_FALSE(d->isVisible());
-    EXPECT_EQ(settings.Jyunban, "0123456");
-    EXPECT_EQ(settings.FaceJyunban, "01234");
-    EXPECT_EQ(settings.ViewSize, 8100);
-    EXPECT_EQ(settings.PictSyori[3], 1);
-    EXPECT_EQ(settings.FacePictSyori[1], 5);
     EXPECT_TRUE(store->allKeys().isEmpty());
+    EXPECT_EQ(QStringList({settings.Jyunban, settings.FaceJyunban, QString::number(settings.ViewSize)}),
+              QStringList({before.Jyunban, before.FaceJyunban, QString::number(before.ViewSize)}));
+    EXPECT_EQ(settings.PictSyori[3], 1); // in force for the run, not stored
+    EXPECT_EQ(settings.FacePictSyori[1], 5);
 }
 
-const QString kViewSizeRefused = QStringLiteral(
-    "拡大表示画面大きさは 1 以上の整数 (twip) で入力してください。\r\n前の値 8100 のままです。");
-
-INSTANTIATE_TEST_SUITE_P(
-    Edits, RefusedOk,
-    ::testing::Values(
-        RefusalCase{"OralSetThenOk", [](frmOption &d) { d.cmdSet->click(); }, kNoOrder},
-        RefusalCase{"OralSixOfSeven",
-                    [](frmOption &d) {
-                        d.cmdSet->click();
-                        for (int k : {0, 1, 2, 3, 4, 5})
-                            d.cmdJyunban[size_t(k)]->click();
-                    },
-                    kNoOrder},
-        RefusalCase{"FaceSetThenOk", [](frmOption &d) { d.cmdFaceSet->click(); }, kNoOrder},
-        RefusalCase{"FaceTypedShort", [](frmOption &d) { d.txtFaceJyunban->setText("012"); }, kNoOrder},
-        RefusalCase{"ViewSizeWithAFraction", [](frmOption &d) { d.txtViewSize->setText("12.5"); },
-                    kViewSizeRefused},
-        RefusalCase{"ViewSizeEmpty", [](frmOption &d) { d.txtViewSize->clear(); }, kViewSizeRefused},
-        RefusalCase{"ViewSizeZero", [](frmOption &d) { d.txtViewSize->setText("0"); }, kViewSizeRefused},
-        RefusalCase{"ViewSizeBeyond32Bits", [](frmOption &d) { d.txtViewSize->setText("4294967296"); },
-                    kViewSizeRefused}),
-    [](const ::testing::TestParamInfo<RefusalCase> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Edits, RefusedOk,
+                         ::testing::Values(RefusalCase{"OralSetThenOk", true, "01234", "8000", true},
+                                           RefusalCase{"FaceTypedShort", false, "012", "8000", true},
+                                           RefusalCase{"SizeWithAFraction", false, "01234", "12.5", false},
+                                           RefusalCase{"SizeEmpty", false, "01234", "", false},
+                                           RefusalCase{"SizeZero", false, "01234", "0", false},
+                                           RefusalCase{"SizeOver32Bits", false, "01234", "2147483648",
+                                                       false}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(OptionsDialog, RedoingOnlyTheFacialOrderKeepsTheIntraoralOne)
 {
@@ -288,58 +182,36 @@ TEST_F(OptionsDialog, RedoingOnlyTheFacialOrderKeepsTheIntraoralOne)
     const auto d = open();
     press(*d, true, {4, 3, 2, 1, 0});
     d->cmdOK->click();
-    EXPECT_TRUE(messages.texts().isEmpty());
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(stored("Jyunban"), "6543210");
     EXPECT_EQ(stored("FaceJyunban"), "43210");
-    EXPECT_EQ(settings.FaceJyunban, "43210");
 }
 
-struct BarCase {
-    const char *name;
-    QScrollBar *frmOption::*bar;
-    int value;
-    std::function<QString(const frmOption &)> caption;
-    const char *expected;
-    const char *key;
-};
-
-class AdjustmentBar : public OptionsDialog, public ::testing::WithParamInterface<BarCase> {};
-
-TEST_P(AdjustmentBar, RewritesItsCaptionAndOkStoresTheValue)
+TEST_F(OptionsDialog, BarsRewriteTheirCaptionsAndOkStoresBarsAndBoxesAsTheyHaveAlwaysBeenStored)
 {
-    const BarCase &c = GetParam();
+    settings.OsFontSize = 5;   // checked, stored as 1
+    settings.DropAriaTips = 2; // only 1 is checked
+    settings.ViewIti = 2;      // greyed, stored as 0
+    settings.Contrast = 2;     // greyed, stored as it is
+    settings.RGB = 7;          // no state of a check box: clear
     const auto d = open();
-    QScrollBar *bar = (*d).*c.bar;
-    EXPECT_EQ(bar->minimum(), -100);
-    EXPECT_EQ(bar->maximum(), 100);
-    bar->setValue(c.value);
-    EXPECT_EQ(c.caption(*d), QString::fromUtf8(c.expected));
+    d->HScrollContrast->setValue(-35);
+    d->HScrollGreen->setValue(-100);
+    EXPECT_EQ(d->chkContrast->text(), "コントラストを調整する\u3000-35");
+    EXPECT_EQ(d->lblGreen->text(), "G -100");
     d->cmdOK->click();
-    EXPECT_EQ(stored(QString::fromLatin1(c.key)), QString::number(c.value));
+    QStringList values;
+    for (const char *key :
+         {"ContrastTi", "GreenTi", "OsFontSize", "DropAriaTips", "ViewIti", "Contrast", "RGB"})
+        values << stored(key);
+    EXPECT_EQ(values, (QStringList{"-35", "-100", "1", "0", "0", "2", "0"}));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Bars, AdjustmentBar,
-    ::testing::Values(BarCase{"ContrastMinus35", &frmOption::HScrollContrast, -35,
-                              [](const frmOption &d) { return d.chkContrast->text(); },
-                              "コントラストを調整する\u3000-35", "ContrastTi"},
-                      BarCase{"Kido100", &frmOption::HScrollKido, 100,
-                              [](const frmOption &d) { return d.chkKido->text(); }, "輝度を調整する\u3000100",
-                              "KidoTi"},
-                      BarCase{"RedMinus100", &frmOption::HScrollRed, -100,
-                              [](const frmOption &d) { return d.lblRed->text(); }, "R -100", "RedTi"},
-                      BarCase{"Green7", &frmOption::HScrollGreen, 7,
-                              [](const frmOption &d) { return d.lblGreen->text(); }, "G 7", "GreenTi"},
-                      BarCase{"BlueMinus1", &frmOption::HScrollBlue, -1,
-                              [](const frmOption &d) { return d.lblBlue->text(); }, "B -1", "BlueTi"}),
-    [](const ::testing::TestParamInfo<BarCase> &info) { return std::string(info.param.name); });
 
 struct CodeCase {
     const char *name;
     bool face;
-    int16_t stored;
-    int checked; // the code of the option shown checked; -1 none
+    int16_t code;
+    const char *shown; // the option shown chosen; none for a code outside the group
 };
 
 class OrientationGroup : public OptionsDialog, public ::testing::WithParamInterface<CodeCase> {};
@@ -347,63 +219,161 @@ class OrientationGroup : public OptionsDialog, public ::testing::WithParamInterf
 TEST_P(OrientationGroup, ShowsTheStoredCodeAndAGroupWithoutChoiceKeepsIt)
 {
     const CodeCase &c = GetParam();
-    (c.face ? settings.FacePictSyori[2] : settings.PictSyori[2]) = c.stored;
+    (c.face ? settings.FacePictSyori[2] : settings.PictSyori[2]) = c.code;
     const auto d = open();
-    const QGroupBox *frame = c.face ? d->Frameface[2] : d->Frame[2];
-    const auto *group = frame->findChild<QButtonGroup *>();
-    ASSERT_NE(group, nullptr);
-    EXPECT_EQ(group->checkedId(), c.checked);
-    if (c.checked >= 0) {
-        const std::vector<const char *> oral{"無修正", "180度回転", "左右反転", "上下反転"};
-        const std::vector<const char *> face{"無修正",   "180度回転",  "左右反転",
-                                             "上下反転", "90度右回転", "270度回転"};
-        EXPECT_EQ(group->checkedButton()->text(),
-                  QString::fromUtf8((c.face ? face : oral)[size_t(c.checked)]));
-    }
+    const QAbstractButton *chosen =
+        (c.face ? d->Frameface[2] : d->Frame[2])->findChild<QButtonGroup *>()->checkedButton();
+    EXPECT_EQ(chosen ? chosen->text() : QString(), QString::fromUtf8(c.shown));
     d->cmdOK->click();
-    EXPECT_EQ(stored(QStringLiteral("%1PictSyori2").arg(c.face ? "Face" : "")), QString::number(c.stored));
+    EXPECT_EQ(stored(c.face ? "FacePictSyori2" : "PictSyori2"), QString::number(c.code));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Codes, OrientationGroup,
-    ::testing::Values(CodeCase{"Oral3", false, 3, 3}, CodeCase{"Oral4Outside", false, 4, -1},
-                      CodeCase{"OralMinus1Outside", false, -1, -1}, CodeCase{"Face1", true, 1, 1},
-                      CodeCase{"Face4", true, 4, 4}, CodeCase{"Face5", true, 5, 5},
-                      CodeCase{"Face6Outside", true, 6, -1}),
-    [](const ::testing::TestParamInfo<CodeCase> &info) { return std::string(info.param.name); });
-
-TEST_F(OptionsDialog, OkStoresTheCheckBoxesAsTheyHaveAlwaysBeenStored)
-{
-    settings.OsFontSize = 5;   // any non-zero shows checked, stored as 1
-    settings.DropAriaTips = 2; // only 1 shows checked
-    settings.ViewIti = 2;      // greyed, stored as 0
-    settings.Contrast = 2;     // greyed, stored as it is
-    settings.RGB = 7;          // no state of a check box: clear
-    const auto d = open();
-    EXPECT_EQ(d->chkViewIti->checkState(), Qt::PartiallyChecked);
-    EXPECT_EQ(d->chkContrast->checkState(), Qt::PartiallyChecked);
-    EXPECT_TRUE(d->chkFontSize->isChecked());
-    EXPECT_FALSE(d->chkDropAria->isChecked());
-    EXPECT_EQ(d->chkRGB->checkState(), Qt::Unchecked);
-    d->cmdOK->click();
-    const std::vector<std::pair<const char *, const char *>> expected{
-        {"OsFontSize", "1"}, {"DropAriaTips", "0"}, {"ViewIti", "0"}, {"Contrast", "2"}, {"RGB", "0"}};
-    for (const auto &[key, value] : expected)
-        EXPECT_EQ(stored(QString::fromLatin1(key)), QString::fromLatin1(value)) << key;
-    EXPECT_EQ(settings.Contrast, 2);
-}
+INSTANTIATE_TEST_SUITE_P(Codes, OrientationGroup,
+                         ::testing::Values(CodeCase{"Oral3", false, 3, "上下反転"},
+                                           CodeCase{"Oral4", false, 4, ""},
+                                           CodeCase{"Face4", true, 4, "90度右回転"},
+                                           CodeCase{"Face6", true, 6, ""}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(OptionsDialog, ASettingsFileThatCannotBeWrittenIsSaidAndTheRunKeepsTheChanges)
 {
-    // A folder where the file should be: not even root can write it.
-    store = std::make_unique<QSettings>(box.mkdir("Tolvarine.ini"), QSettings::IniFormat);
+    store = std::make_unique<QSettings>(box.mkdir("Tolvarine.ini"), QSettings::IniFormat); // a folder
     const auto d = open();
     press(*d, false, {6, 5, 4, 3, 2, 1, 0});
     d->cmdOK->click();
     ASSERT_EQ(messages.texts().size(), 1);
-    EXPECT_TRUE(messages.texts().first().startsWith(QStringLiteral("設定を保存できませんでした。")));
-    EXPECT_FALSE(d->isVisible());
+    EXPECT_TRUE(messages.texts().first().startsWith("設定を保存できませんでした。"));
     EXPECT_EQ(settings.Jyunban, "6543210");
+}
+
+// --- the folder chooser ----------------------------------------------------------
+
+struct ChooserCase {
+    const char *name;
+    bool pictureFolder;
+    bool highlightSubfolder; // after opening "other"
+    bool ok;
+};
+
+class FolderChooser : public OptionsDialog, public ::testing::WithParamInterface<ChooserCase> {};
+
+TEST_P(FolderChooser, OkTakesTheOpenFolderIntoTheRunAndTheBoxCancelWritesNothing)
+{
+    const ChooserCase &c = GetParam();
+    const QString other = QDir::cleanPath(box.mkdir("other/inner") + "/..");
+    const auto d = open();
+    d->txtPictFolda->setText("/shown/only"); // the chooser opens at the settings' folder, not this
+    d->setChooserRunner([&](frmPictFolda &chooser) {
+        EXPECT_EQ(chooser.Dir1->path(), c.pictureFolder ? before.PictFolda : before.PictReadFolda);
+        chooser.Dir1->setPath(other);
+        if (c.highlightSubfolder)
+            chooser.Dir1->setCurrentItem(chooser.Dir1->findItems("inner", Qt::MatchExactly).value(0));
+        (c.ok ? chooser.cmdOK : chooser.cmdCancel)->click();
+    });
+    (c.pictureFolder ? d->cmdPictFolda : d->cmdPictReadFolda)->click();
+    const bool picture = c.ok && c.pictureFolder, import = c.ok && !c.pictureFolder;
+    const QStringList fields{settings.PictFolda, settings.PictReadFolda, d->txtPictFolda->text(),
+                             d->txtPictReadFolda->text()};
+    EXPECT_EQ(fields, (QStringList{picture ? other : before.PictFolda, import ? other : before.PictReadFolda,
+                                   picture ? other : "/shown/only", import ? other : before.PictReadFolda}));
+    EXPECT_TRUE(store->allKeys().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, FolderChooser,
+                         ::testing::Values(ChooserCase{"PictureFolderOk", true, false, true},
+                                           ChooserCase{"ImportFolderOkWithASubfolderHighlighted", false, true,
+                                                       true},
+                                           ChooserCase{"CancelWritesNothing", true, false, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(OptionsDialog, TheChooserFallsBackToTheProgramsFolderAndStaysOffADriveItCannotList)
+{
+    settings.PictFolda = box.file("removed drive/pictures");
+    const QString program = QDir::cleanPath(box.mkdir("program"));
+    const QString drive = QDir::cleanPath(box.mkdir("drive2"));
+    frmPictFolda c(nullptr, frmPictFolda::kPictureFolder, settings, program, nullptr, nullptr);
+    EXPECT_EQ(QStringList({c.windowTitle(), c.cmdOK->text(), c.cmdCancel->text()}),
+              QStringList({"画像フォルダ", "O K", "キャンセル"}));
+    EXPECT_EQ(c.Dir1->path(), program);
+    c.Drive1->setVolumeSource([&] { return QStringList{"/", box.path(), drive, box.file("empty card")}; });
+    c.Drive1->setDrive(program);
+    c.Drive1->setCurrentIndex(c.Drive1->findData(drive));
+    EXPECT_EQ(c.Dir1->path(), drive);
+    c.Drive1->setCurrentIndex(c.Drive1->findData(box.file("empty card")));
+    EXPECT_EQ(c.Drive1->drive(), drive);
+    EXPECT_EQ(c.Dir1->path(), drive);
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+// --- opened from the menu: what the next lookup and the next view use ------------
+
+class OptionsInEffect : public test::BrowseWindow {
+protected:
+    // Three pictures of patient 7 under a picture folder, dated the same day.
+    static QString patient7(const QString &pictureFolder)
+    {
+        const QString folder = pictureFolder + "/000/00007";
+        for (int i = 0; i < 3; ++i)
+            test::writePicture(folder + QStringLiteral("/p%1.jpg").arg(i), QDate(2010, 6, 7), i);
+        return folder;
+    }
+
+    // Chooses ｵﾌﾟｼｮﾝ and works the modal dialog with act; one act leaves open is cancelled.
+    static void throughMenu(frmMain &w, const std::function<void(frmOption &)> &act)
+    {
+        QTimer::singleShot(0, &w, [&] {
+            frmOption *d = w.findChild<frmOption *>();
+            act(*d);
+            if (d->isVisible())
+                d->reject();
+        });
+        w.mnuOptOption->trigger();
+        EXPECT_EQ(w.findChild<frmOption *>(), nullptr); // released when it closes
+    }
+};
+
+TEST_F(OptionsInEffect, AfterOkTheNextLookupUsesTheNewOrderAndTheNextViewTheNewAdjustment)
+{
+    const QString folder = patient7(pictures);
+    const auto w = loadWindow();
+    w->show();
+    throughMenu(*w, [](frmOption &d) {
+        press(d, false, {6, 5, 4, 3, 2, 1, 0});
+        d.chkKido->click();
+        d.HScrollKido->setValue(100);
+        d.cmdOK->click();
+    });
+    commit(*w, "7");
+    EXPECT_EQ(shownOral(*w), (std::vector<int>{4, 5, 6}));
+    EXPECT_EQ(w->ImgSam[6]->toolTipText(), folder + "/p0.jpg");
+
+    QTest::mouseClick(w->ImgSam[6], Qt::LeftButton);
+    std::unique_ptr<frmView> view;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *v = qobject_cast<frmView *>(top))
+            view.reset(v);
+    ASSERT_TRUE(view);
+    // Brightness 100 adds 300 × 255 ÷ 1000 to every channel: the red quadrant gains green.
+    const QImage shown = view->Img1->fittedImage();
+    EXPECT_NEAR(shown.pixelColor(shown.width() / 4, shown.height() / 4).green(), 76, 20);
+}
+
+TEST_F(OptionsInEffect, AFolderChosenThenCancelledServesTheRunButIsNotStored)
+{
+    const QString elsewhere = QDir::cleanPath(box.mkdir("elsewhere"));
+    const QString folder = patient7(elsewhere);
+    const auto w = loadWindow();
+    throughMenu(*w, [&](frmOption &d) {
+        d.setChooserRunner([&](frmPictFolda &chooser) {
+            chooser.Dir1->setPath(elsewhere);
+            chooser.cmdOK->click();
+        });
+        d.cmdPictFolda->click();
+        d.cmdCancel->click();
+    });
+    EXPECT_EQ(storedSetting("PictFolda"), pictures);
+    commit(*w, "7");
+    EXPECT_EQ(w->Dir1->path(), folder);
 }
 
 } // namespace

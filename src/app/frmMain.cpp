@@ -23,6 +23,7 @@
 #include "import/DropList.h"
 #include "import/ImportController.h"
 #include "maintenance/MaintenanceController.h"
+#include "options/frmOption.h"
 #include "platform/Messages.h"
 #include "platform/Twips.h"
 #include "platform/WindowsFolder.h"
@@ -114,6 +115,7 @@ void frmMain::createControllers()
         PrintContext{this, [this] { return folderPatientNumber(listedFolder()).value_or(QString()); },
                      settings_, shell_, state_, printRequest_, [this] { return programFolder_; }});
     connect(mnuFilePrint, &QAction::triggered, this, &frmMain::mnuFilePrint_Click);
+    connect(mnuOptOption, &QAction::triggered, this, &frmMain::mnuOptOption_Click);
     createMaintenance();
 }
 
@@ -434,6 +436,11 @@ void frmMain::mnuFileExit_Click() { close(); }
 void frmMain::mnuHelpContent_Click() { help_->mnuHelpContent_Click(); }
 void frmMain::mnuHelpSearch_Click() { help_->mnuHelpSearch_Click(); }
 void frmMain::mnuHelpAbout_Click() { help_->mnuHelpAbout_Click(); }
+void frmMain::mnuOptOption_Click()
+{
+    frmOption dialog(this, settings_, settingsStore(), shell_.WindowsFolder, programFolder_);
+    dialog.exec();
+}
 
 void frmMain::Form_Activate() { txtKrNo->setFocus(Qt::ActiveWindowFocusReason); }
 

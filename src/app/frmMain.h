@@ -123,6 +123,7 @@ public:
     void subPrintNormal();
     void subPrintLarge();
     void mnuFileExit_Click();
+    void mnuOptOption_Click();
 
     void List3_OLEDragDrop(const QStringList &files);
     void cmdDrop_Click();

@@ -32,9 +32,11 @@ class BrowseController;
 class DicomController;
 class DropList;
 class ImportController;
+class MaintenanceController;
 class PrintController;
 class DriveList;
 class FolderList;
+class HelpMenu;
 class ImagingView;
 class WindowPlace;
 struct MainLayout;
@@ -73,6 +75,7 @@ public:
     BrowseController &browse() { return *browse_; }
     PrintController &printing() { return *print_; }
     DicomController &dicom() { return *dicom_; }
+    MaintenanceController &maintenance() { return *maintenance_; }
     // The per-user store, for the windows that keep their place in it.
     QSettings &settingsStore();
     QString programFolder() const { return programFolder_; }
@@ -122,11 +125,25 @@ public:
     void subPrintNormal();
     void subPrintLarge();
     void mnuFileExit_Click();
+    void mnuOptOption_Click();
 
     void List3_OLEDragDrop(const QStringList &files);
     void cmdDrop_Click();
     void cmdExplorer_Click();
     void mnuEditSamnail_Click();
+
+    // Display order, blank pictures and the operations on one picture.
+    void mnuEditChange_Click();
+    void mnuEditNoPicture_Click();
+    void mnuEditFaceNoPicture_Click();
+    void mnuEditKousin_Click();
+    void mnuPictKanren_Click();
+    void mnuPictKousin_Click();
+    void mnuPictDeleat_Click();
+
+    void mnuHelpContent_Click();
+    void mnuHelpSearch_Click();
+    void mnuHelpAbout_Click();
 
     // The folder the last listing read.
     QString listedFolder() const;
@@ -192,6 +209,7 @@ protected:
 private:
     void createControls();
     void createControllers();
+    void createMaintenance();
     void createMenus();
     void placeControls(const MainLayout &layout);
     void applyLayout(const MainLayout &layout);
@@ -221,6 +239,8 @@ private:
     std::unique_ptr<ImportController> import_;
     std::unique_ptr<PrintController> print_;
     std::unique_ptr<DicomController> dicom_;
+    std::unique_ptr<HelpMenu> help_;
+    std::unique_ptr<MaintenanceController> maintenance_;
 };
 
 } // namespace tolvarine

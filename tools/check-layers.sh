@@ -11,7 +11,7 @@
 set -euo pipefail
 src=${1%/} core_list=$2 ui_list=$3 qt=${4:-}
 
-windows=" browse import viewer print options maintenance help "
+windows=" browse import viewer print options maintenance help dicom "
 shared=" store settings widgets imaging platform "
 
 # Qt's widget headers: those of Qt Widgets and Print Support that Qt Core and Qt

@@ -40,6 +40,8 @@ void frmMain::createMenus()
 
     mnuFile = menu("mnuFile", QStringLiteral("ﾌｧｲﾙ(&F)"), this);
     mnuFilePrint = entry(mnuFile, "mnuFilePrint", QStringLiteral("印刷(&P)"));
+    mnuFileDicomExport = entry(mnuFile, "mnuFileDicomExport", QStringLiteral("DICOM出力"));
+    mnuFileDicomSend = entry(mnuFile, "mnuFileDicomSend", QStringLiteral("DICOM送信"));
     mnuFileSep = separator(mnuFile, "mnuFileSep");
     mnuFileExit = entry(mnuFile, "mnuFileExit", QStringLiteral("終了(&X)"));
     bar->addMenu(mnuFile);
@@ -57,6 +59,7 @@ void frmMain::createMenus()
 
     mnuOpt = menu("mnuOpt", QStringLiteral("設定(&O)"), this);
     mnuOptOption = entry(mnuOpt, "mnuOptOption", QStringLiteral("ｵﾌﾟｼｮﾝ"));
+    mnuOptDicom = entry(mnuOpt, "mnuOptDicom", QStringLiteral("DICOM設定"));
     bar->addMenu(mnuOpt);
 
     mnuHelp = menu("mnuHelp", QStringLiteral("ﾍﾙﾌﾟ(&H)"), this);

@@ -19,6 +19,7 @@
 
 #include "app/MainLayout.h"
 #include "browse/BrowseController.h"
+#include "dicom/DicomController.h"
 #include "help/HelpMenu.h"
 #include "import/DropList.h"
 #include "import/ImportController.h"
@@ -115,6 +116,9 @@ void frmMain::createControllers()
         PrintContext{this, [this] { return folderPatientNumber(listedFolder()).value_or(QString()); },
                      settings_, shell_, state_, printRequest_, [this] { return programFolder_; }});
     connect(mnuFilePrint, &QAction::triggered, this, &frmMain::mnuFilePrint_Click);
+    dicom_ = std::make_unique<DicomController>(DicomContext{this, mnuFileDicomExport, mnuFileDicomSend,
+                                                            mnuOptDicom, [this] { return listedFolder(); },
+                                                            settings_, shell_, state_, store});
     connect(mnuOptOption, &QAction::triggered, this, &frmMain::mnuOptOption_Click);
     createMaintenance();
 }

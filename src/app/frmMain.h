@@ -29,6 +29,7 @@ class QToolButton;
 namespace tolvarine {
 
 class BrowseController;
+class DicomController;
 class DropList;
 class ImportController;
 class MaintenanceController;
@@ -73,6 +74,7 @@ public:
     PrintRequest &printRequest() { return printRequest_; }
     BrowseController &browse() { return *browse_; }
     PrintController &printing() { return *print_; }
+    DicomController &dicom() { return *dicom_; }
     MaintenanceController &maintenance() { return *maintenance_; }
     // The per-user store, for the windows that keep their place in it.
     QSettings &settingsStore();
@@ -172,6 +174,8 @@ public:
     // Menus; separators are actions too.
     QMenu *mnuFile = nullptr;
     QAction *mnuFilePrint = nullptr;
+    QAction *mnuFileDicomExport = nullptr;
+    QAction *mnuFileDicomSend = nullptr;
     QAction *mnuFileSep = nullptr;
     QAction *mnuFileExit = nullptr;
     QMenu *mnuEdit = nullptr;
@@ -185,6 +189,7 @@ public:
     QAction *mnuEditKousin = nullptr;
     QMenu *mnuOpt = nullptr;
     QAction *mnuOptOption = nullptr;
+    QAction *mnuOptDicom = nullptr;
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpContent = nullptr;
     QAction *mnuHelpSearch = nullptr;
@@ -233,6 +238,7 @@ private:
     std::unique_ptr<BrowseController> browse_;
     std::unique_ptr<ImportController> import_;
     std::unique_ptr<PrintController> print_;
+    std::unique_ptr<DicomController> dicom_;
     std::unique_ptr<HelpMenu> help_;
     std::unique_ptr<MaintenanceController> maintenance_;
 };

@@ -182,6 +182,71 @@ const std::vector<SettingRow> &settingRows()
     return rows;
 }
 
+// One stored DICOM setting: read into the record with its default, and written
+// from the DICOM dialog's values.
+struct DicomRow {
+    std::function<void(QSettings &, DicomSettings &)> load;
+    std::function<void(QSettings &, const DicomSettings &, DicomSettings &)> store;
+};
+
+DicomRow dicomTextRow(const QString &name, QString DicomSettings::*field, const QString &fallback)
+{
+    return {[=](QSettings &st, DicomSettings &s) { s.*field = readText(st, name, fallback); },
+            [=](QSettings &st, const DicomSettings &in, DicomSettings &s) {
+                s.*field = in.*field;
+                writeText(st, name, s.*field);
+            }};
+}
+
+template <typename Int> DicomRow dicomNumberRow(const QString &name, Int DicomSettings::*field, Int fallback)
+{
+    return {[=](QSettings &st, DicomSettings &s) { s.*field = readInteger<Int>(st, name, fallback); },
+            [=](QSettings &st, const DicomSettings &in, DicomSettings &s) {
+                s.*field = in.*field;
+                writeNumber(st, name, s.*field);
+            }};
+}
+
+template <typename T, std::size_t N, typename Read, typename Write>
+void addDicomElementRows(std::vector<DicomRow> &rows, const char *stem,
+                         std::array<T, N> DicomSettings::*field, Read read, Write write)
+{
+    for (std::size_t i = 0; i < N; ++i) {
+        const QString name = indexedKey(stem, int(i));
+        rows.push_back({[=](QSettings &st, DicomSettings &s) { (s.*field)[i] = read(st, name); },
+                        [=](QSettings &st, const DicomSettings &in, DicomSettings &s) {
+                            (s.*field)[i] = (in.*field)[i];
+                            write(st, name, (s.*field)[i]);
+                        }});
+    }
+}
+
+const std::vector<DicomRow> &dicomRows()
+{
+    static const std::vector<DicomRow> rows = [] {
+        using D = DicomSettings;
+        std::vector<DicomRow> r;
+        const auto readView = [](QSettings &st, const QString &name) {
+            return readText(st, name, QString());
+        };
+        const auto readFlag = [](QSettings &st, const QString &name) {
+            return readInteger<int16_t>(st, name, 0);
+        };
+        addDicomElementRows(r, "DicomView", &D::OralView, readView, writeText);
+        addDicomElementRows(r, "DicomFaceView", &D::FaceView, readView, writeText);
+        addDicomElementRows(r, "DicomMirror", &D::OralMirror, readFlag, writeNumber);
+        addDicomElementRows(r, "DicomFaceMirror", &D::FaceMirror, readFlag, writeNumber);
+        r.push_back(dicomTextRow(QStringLiteral("DicomHost"), &D::Host, QString()));
+        r.push_back(dicomNumberRow<int32_t>(QStringLiteral("DicomPort"), &D::Port, 104));
+        r.push_back(dicomTextRow(QStringLiteral("DicomCalledAE"), &D::CalledAE, QString()));
+        r.push_back(
+            dicomTextRow(QStringLiteral("DicomCallingAE"), &D::CallingAE, QStringLiteral("TOLVARINE")));
+        r.push_back(dicomTextRow(QStringLiteral("DicomFolda"), &D::Folder, QString()));
+        return r;
+    }();
+    return rows;
+}
+
 } // namespace
 
 QString settingsApplicationName() { return applicationTitle(); }
@@ -200,6 +265,8 @@ AppSettings loadAppSettings(QSettings &store, const QString &programFolder)
     AppSettings s;
     for (const SettingRow &row : settingRows())
         row.load(store, s, programFolder);
+    for (const DicomRow &row : dicomRows())
+        row.load(store, s.Dicom);
     return s;
 }
 
@@ -208,6 +275,16 @@ void writeGeneralSettings(QSettings &store, const GeneralSettingsInput &in, AppS
     SettingsGroup group(store);
     for (const SettingRow &row : settingRows())
         row.store(store, in, s);
+    store.sync();
+}
+
+void writeDicomSettings(QSettings &store, const DicomSettings &input, AppSettings &settings)
+{
+    {
+        SettingsGroup group(store);
+        for (const DicomRow &row : dicomRows())
+            row.store(store, input, settings.Dicom);
+    }
     store.sync();
 }
 

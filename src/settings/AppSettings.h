@@ -11,6 +11,21 @@ class QSettings;
 
 namespace tolvarine {
 
+// How the pictures of each position are described when they go out as DICOM, and
+// the archive they are sent to. Written only by the DICOM settings dialog (the
+// export folder by the export).
+struct DicomSettings {
+    std::array<QString, 7> OralView;     // the view id per intraoral position, empty for none
+    std::array<QString, 5> FaceView;     // the same per facial position
+    std::array<int16_t, 7> OralMirror{}; // 1: the position is taken in a mirror
+    std::array<int16_t, 5> FaceMirror{};
+    QString Host; // the archive
+    int32_t Port = 104;
+    QString CalledAE;                                // its AE title
+    QString CallingAE = QStringLiteral("TOLVARINE"); // ours
+    QString Folder;                                  // the last folder exported into
+};
+
 // The in-memory record of every general setting. Filled once when the main window
 // loads, replaced field by field by the options dialog, read by everyone else.
 struct AppSettings {
@@ -33,6 +48,7 @@ struct AppSettings {
     int32_t RedTi = 0;
     int32_t GreenTi = 0;
     int32_t BlueTi = 0;
+    DicomSettings Dicom;
 };
 
 // The store: QSettings in INI format, per user, organisation and application
@@ -74,6 +90,9 @@ struct GeneralSettingsInput {
 // Normalises and writes every general setting in the stored order and copies the
 // values into settings as each is written.
 void writeGeneralSettings(QSettings &store, const GeneralSettingsInput &input, AppSettings &settings);
+
+// Writes the DICOM settings and copies them into settings.
+void writeDicomSettings(QSettings &store, const DicomSettings &input, AppSettings &settings);
 
 // Window positions in twips, single precision, a fraction kept as it is.
 struct WindowPositionKeys {

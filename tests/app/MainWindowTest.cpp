@@ -182,15 +182,16 @@ TEST_F(MainWindowTest, TheMenuTreeHasItsCaptionsAndSeparators)
         bar << a->text();
     EXPECT_EQ(bar, (QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "設定(&O)", "ﾍﾙﾌﾟ(&H)"}));
 
-    EXPECT_EQ(captions(w->mnuFile), (QStringList{"印刷(&P)", "—", "終了(&X)"}));
-    EXPECT_EQ(names(w->mnuFile), (QStringList{"mnuFilePrint", "mnuFileSep", "mnuFileExit"}));
+    EXPECT_EQ(captions(w->mnuFile), (QStringList{"印刷(&P)", "DICOM出力", "DICOM送信", "—", "終了(&X)"}));
+    EXPECT_EQ(names(w->mnuFile), (QStringList{"mnuFilePrint", "mnuFileDicomExport", "mnuFileDicomSend",
+                                              "mnuFileSep", "mnuFileExit"}));
     EXPECT_EQ(captions(w->mnuEdit),
               (QStringList{"ﾌｧｲﾙ名表示順変更", "—", "口腔に空白画像の追加", "顔面に空白画像の追加", "—",
                            "ｻﾑﾈｲﾙの再作成", "—", "ﾌｧｲﾙの更新日変更"}));
     EXPECT_EQ(names(w->mnuEdit),
               (QStringList{"mnuEditChange", "mnuEditSep0", "mnuEditNoPicture", "mnuEditFaceNoPicture",
                            "mnuEditSep", "mnuEditSamnail", "mnuEditSep2", "mnuEditKousin"}));
-    EXPECT_EQ(captions(w->mnuOpt), (QStringList{"ｵﾌﾟｼｮﾝ"}));
+    EXPECT_EQ(captions(w->mnuOpt), (QStringList{"ｵﾌﾟｼｮﾝ", "DICOM設定"}));
     EXPECT_EQ(captions(w->mnuHelp), (QStringList{"ﾍﾙﾌﾟ目次", "ﾍﾙﾌﾟ検索", "—", "ﾊﾞｰｼﾞｮﾝ情報"}));
     EXPECT_EQ(names(w->mnuHelp),
               (QStringList{"mnuHelpContent", "mnuHelpSearch", "mnuHelpSep", "mnuHelpAbout"}));

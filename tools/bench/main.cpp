@@ -15,6 +15,7 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 
+#include "DicomBench.h"
 #include "PrintBench.h"
 #include "ViewBench.h"
 #include "imaging/ImagingControl.h"
@@ -66,6 +67,10 @@ const char kHelp[] =
     "                      decoding it at the scale that view needs; also the memory kept\n"
     "  view_zoom_full      that view zoomed to full size, until the sharp bitmap is ready;\n"
     "                      its floor is libjpeg-turbo decoding the whole file\n"
+    "  dicom_export        the 7 + 5 pictures written as DICOM files and a DICOMDIR into a\n"
+    "                      fresh folder, nothing decoded; dicom_export_floor copies the same\n"
+    "                      files' bytes through the same file layer; then the ratio (goal 1.5);\n"
+    "                      dicom_export_turned: the same with 3 positions turned, apart\n"
     "  fill_first_naive    with --naive: fill_first decoding every picture whole on one thread\n"
     "\n"
     "Options:\n"
@@ -328,6 +333,9 @@ int main(int argc, char **argv)
                 }),
            "6000x4000 loaded whole, resized to 533 wide");
     bench::benchPrintSheet(
+        d.oral, d.face, runs, [](int n, auto &before, auto &work) { return time(n, before, work); },
+        [](const char *task, auto &ms, const char *note) { return report(task, ms, note); });
+    bench::benchDicomExport(
         d.oral, d.face, runs, [](int n, auto &before, auto &work) { return time(n, before, work); },
         [](const char *task, auto &ms, const char *note) { return report(task, ms, note); });
     benchViewOpen(d.oral.first(), runs);

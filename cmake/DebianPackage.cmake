@@ -51,6 +51,18 @@ foreach(file IN LISTS runtime_files)
   endif()
 endforeach()
 list(REMOVE_DUPLICATES TOLVARINE_RUNTIME_PACKAGES)
+# A package that also holds a library the program links is already named, with its
+# version, by dpkg-shlibdeps.
+foreach(library Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport)
+  get_target_property(location ${library} IMPORTED_LOCATION_NONE)
+  if(NOT location)
+    get_target_property(location ${library} IMPORTED_LOCATION)
+  endif()
+  tolvarine_owning_package("${location}" owner)
+  if(owner)
+    list(REMOVE_ITEM TOLVARINE_RUNTIME_PACKAGES ${owner})
+  endif()
+endforeach()
 list(JOIN TOLVARINE_RUNTIME_PACKAGES ", " TOLVARINE_RUNTIME_DEPENDS)
 
 set(CPACK_GENERATOR DEB)

@@ -6,11 +6,13 @@
 # installs it with `apt install ./tolvarine_*.deb`, starts the program under Xvfb from
 # the desktop entry's Exec line and takes a screenshot, then removes it with
 # `apt remove --purge` and lists anything of the package that is left.
-# Usage: tools/package-fresh-root.sh ROOT WORK   (WORK: an absent folder for the copies,
-# the package, lintian's report and the screenshot; the copies are removed at the end)
+# Usage: tools/package-fresh-root.sh ROOT WORK [DEB]   (WORK: an absent folder for the
+# copies, the package, lintian's report and the screenshot; the copies are removed at the
+# end. DEB: a package already made on ROOT's release, tried instead of making one.)
 set -euo pipefail
 root=$(cd "$1" && pwd)
 work=$2
+given=${3:+$(realpath "$3")}
 top=$(cd "$(dirname "$0")/.." && pwd)
 [[ $(id -u) -eq 0 ]] || { echo "needs root" >&2; exit 1; }
 [[ ! -e "$work" ]] || { echo "$work exists" >&2; exit 1; }
@@ -39,14 +41,19 @@ leave() {
 trap leave EXIT
 inside() { local r=$1; shift; chroot "$r" env DEBIAN_FRONTEND=noninteractive HOME=/root LANG=C.UTF-8 "$@"; }
 
-echo "=== making the package in a copy of $root"
-enter "$builder"
-git clone -q "$top" "$builder/root/tolvarine"
-inside "$builder" apt-get install -y -q --no-install-recommends lintian >/dev/null
-inside "$builder" bash /root/tolvarine/tools/package.sh 2>&1 | tee "$work/package.log"
-cp "$builder"/root/tolvarine/build-package/tolvarine_*.deb "$work/"
+if [[ -n "$given" ]]; then
+  cp "$given" "$work/"
+else
+  echo "=== making the package in a copy of $root"
+  enter "$builder"
+  git clone -q "$top" "$builder/root/tolvarine"
+  inside "$builder" apt-get install -y -q --no-install-recommends lintian >/dev/null
+  inside "$builder" bash /root/tolvarine/tools/package.sh 2>&1 | tee "$work/package.log"
+  cp "$builder"/root/tolvarine/build-package/tolvarine_*.deb "$work/"
+  inside "$builder" lintian --info "/root/tolvarine/build-package/$(basename "$work"/tolvarine_*.deb)" \
+    >"$work/lintian.txt" 2>&1 || true
+fi
 deb=$(basename "$(ls "$work"/tolvarine_*.deb)")
-inside "$builder" lintian --info "/root/tolvarine/build-package/$deb" >"$work/lintian.txt" 2>&1 || true
 
 echo "=== installing $deb in a clean copy"
 enter "$runner"

@@ -61,7 +61,7 @@ cp "$work/$deb" "$runner/root/"
 inside "$runner" apt-get install -y -q "/root/$deb" 2>&1 | tee "$work/install.log"
 inside "$runner" dpkg -L tolvarine >"$work/files.txt"
 # What starting it needs beyond the package: an X server and a screenshot tool.
-inside "$runner" apt-get install -y -q --no-install-recommends xvfb xauth x11-apps imagemagick >/dev/null
+inside "$runner" apt-get install -y -q --no-install-recommends xvfb xauth x11-utils imagemagick >/dev/null
 exec_line=$(sed -n 's/^Exec=//p' "$runner/usr/share/applications/tolvarine.desktop")
 echo "=== starting: $exec_line"
 cat >"$runner/root/start.sh" <<SCRIPT

@@ -79,7 +79,7 @@ void frmMain::createMenus()
 
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
 
-    help_ = std::make_unique<HelpMenu>(this, [this] { return programFolder_; });
+    help_ = std::make_unique<HelpMenu>(this, [this] { return folders_.program; });
     connect(mnuHelpContent, &QAction::triggered, this, &frmMain::mnuHelpContent_Click);
     connect(mnuHelpSearch, &QAction::triggered, this, &frmMain::mnuHelpSearch_Click);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);

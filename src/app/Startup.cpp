@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QLibraryInfo>
 #include <QPointer>
+#include <QTranslator>
 #include <QWindow>
 
 #include "app/frmMain.h"
@@ -28,6 +30,16 @@ void paintNow(QWidget *splash)
     if (splash)
         splash->repaint();
     QCoreApplication::processEvents();
+}
+
+// The program speaks Japanese whatever the desktop's language, and so do Qt's own
+// dialogs (printing, files, message-box buttons) when Qt's Japanese translation is
+// installed; without it they stay in English.
+void installQtJapanese(QApplication &app)
+{
+    static QTranslator translator;
+    if (translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&translator);
 }
 
 } // namespace
@@ -61,6 +73,7 @@ QWidget *showSplashWhileLoading(const MainWindowLoader &loadMainWindow)
 int runProgram(QApplication &app)
 {
     installFontSubstitutions();
+    installQtJapanese(app);
     installMessageBoxHandler();
 
     // The lock records the application name and is checked against the running
@@ -71,6 +84,8 @@ int runProgram(QApplication &app)
 
     QCoreApplication::setOrganizationName(applicationTitle());
     QCoreApplication::setApplicationName(applicationTitle());
+    // The desktop matches the windows to the menu entry tolvarine.desktop by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tolvarine"));
 
     QPointer<QWidget> main = showSplashWhileLoading([] {
         auto *window = new frmMain;

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
@@ -79,7 +80,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent), place_(std::make_unique
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(designFont(kDesignFontSize));
-    programFolder_ = QCoreApplication::applicationDirPath();
+    folders_ = runningProgramFolders();
     programEnd_ = [] { QCoreApplication::exit(0); };
 
     createMenus();
@@ -114,7 +115,7 @@ void frmMain::createControllers()
         shell_, settings_);
     print_ = std::make_unique<PrintController>(
         PrintContext{this, [this] { return folderPatientNumber(listedFolder()).value_or(QString()); },
-                     settings_, shell_, state_, printRequest_, [this] { return programFolder_; }});
+                     settings_, shell_, state_, printRequest_, [this] { return folders_.admin; }});
     connect(mnuFilePrint, &QAction::triggered, this, &frmMain::mnuFilePrint_Click);
     dicom_ = std::make_unique<DicomController>(DicomContext{this, mnuFileDicomExport, mnuFileDicomSend,
                                                             mnuOptDicom, [this] { return listedFolder(); },
@@ -127,7 +128,7 @@ void frmMain::createMaintenance()
 {
     maintenance_ = std::make_unique<MaintenanceController>(
         MaintenanceParts{this, mnuEdit, mnuPict, [this]() -> QSettings & { return settingsStore(); },
-                         [this] { return programFolder_; }, [this] { return Dir1->path(); },
+                         [this] { return folders_.program; }, [this] { return Dir1->path(); },
                          [this] { browse_->listFolder(Dir1->path()); }, [this] { mnuEditSamnail_Click(); },
                          [this] { return subWriteExifDate(); }, [this] { return subSetFileTime(); }},
         state_, settings_);
@@ -142,7 +143,9 @@ void frmMain::createMaintenance()
 
 void frmMain::setSettingsStore(QSettings *store) { store_ = store; }
 
-void frmMain::setProgramFolder(const QString &folder) { programFolder_ = folder; }
+void frmMain::setProgramFolder(const QString &folder) { folders_ = builtProgramFolders(folder); }
+
+void frmMain::setProgramFolders(const ProgramFolders &folders) { folders_ = folders; }
 
 void frmMain::setForcedFontDensity(std::optional<int> dpi)
 {
@@ -281,7 +284,7 @@ void frmMain::Form_Load()
 {
     QSettings &store = settingsStore();
     place_->restore(store, *this);
-    settings_ = loadAppSettings(store, programFolder_);
+    settings_ = loadAppSettings(store, folders_.pictures);
 
     subCheckLargeFont();
     subGetWindowsFolder();
@@ -312,7 +315,7 @@ void frmMain::subGetWindowsFolder() { shell_.WindowsFolder = windowsFolder(); }
 
 void frmMain::subReadClinicIni()
 {
-    const std::optional<ClinicIni> ini = readClinicIni(programFolder_);
+    const std::optional<ClinicIni> ini = readClinicIni(folders_.admin);
     if (!ini)
         return;
     shell_.ClinicName = ini->ClinicName;
@@ -322,7 +325,7 @@ void frmMain::subReadClinicIni()
 
 void frmMain::showClinicName()
 {
-    if (clinicIniPath(programFolder_).isEmpty())
+    if (clinicIniPath(folders_.admin).isEmpty())
         return;
     subReadClinicIni();
     QFont font = lblClinicName->font();
@@ -335,13 +338,17 @@ void frmMain::showClinicName()
 }
 
 // A picture folder that cannot be shown falls back to the program's own folder,
-// silently; the setting itself stays as it is.
+// silently; the setting itself stays as it is. An installed copy falls back to its
+// default picture folder instead, made on first use: the program's folder is the
+// system's, and a store cannot live there.
 void frmMain::openPictureFolder()
 {
     if (Dir1->setPath(settings_.PictFolda) && Drive1->setDrive(Dir1->path()))
         return;
-    Dir1->setPath(programFolder_);
-    Drive1->setDrive(programFolder_);
+    if (folders_.installed)
+        QDir().mkpath(folders_.pictures);
+    Dir1->setPath(folders_.pictures);
+    Drive1->setDrive(folders_.pictures);
 }
 
 void frmMain::openView(PanelKind kind, const QString &path, int position)
@@ -442,7 +449,7 @@ void frmMain::mnuHelpSearch_Click() { help_->mnuHelpSearch_Click(); }
 void frmMain::mnuHelpAbout_Click() { help_->mnuHelpAbout_Click(); }
 void frmMain::mnuOptOption_Click()
 {
-    frmOption dialog(this, settings_, settingsStore(), shell_.WindowsFolder, programFolder_);
+    frmOption dialog(this, settings_, settingsStore(), shell_.WindowsFolder, folders_.pictures);
     dialog.exec();
 }
 

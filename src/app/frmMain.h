@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/ProgramFolders.h"
 #include "settings/AppSettings.h"
 #include "settings/SharedState.h"
 
@@ -55,7 +56,9 @@ public:
     // What the load uses from its surroundings; tests replace them before Form_Load.
     // A store set here is not owned and must outlive the window.
     void setSettingsStore(QSettings *store);
+    // A built copy's single folder, or the three folders of an installed copy.
     void setProgramFolder(const QString &folder);
+    void setProgramFolders(const ProgramFolders &folders);
     // The font density the load decides the layout by, instead of the primary
     // screen's; nullopt stands for "no screen".
     void setForcedFontDensity(std::optional<int> dpi);
@@ -78,7 +81,8 @@ public:
     MaintenanceController &maintenance() { return *maintenance_; }
     // The per-user store, for the windows that keep their place in it.
     QSettings &settingsStore();
-    QString programFolder() const { return programFolder_; }
+    QString programFolder() const { return folders_.program; }
+    const ProgramFolders &programFolders() const { return folders_; }
 
     // Twips to this window's pixels.
     double pixelDpi() const;
@@ -229,7 +233,7 @@ private:
     PrintRequest printRequest_;
     std::unique_ptr<QSettings> ownStore_;
     QSettings *store_ = nullptr;
-    QString programFolder_;
+    ProgramFolders folders_;
     bool densityForced_ = false;
     std::optional<int> forcedDensity_;
     std::function<void()> programEnd_;

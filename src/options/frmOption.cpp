@@ -23,6 +23,7 @@
 #include "platform/WindowsFolder.h"
 #include "store/VisitOrder.h"
 #include "widgets/Fonts.h"
+#include "widgets/InputMethod.h"
 
 namespace tolvarine {
 
@@ -151,8 +152,7 @@ void frmOption::createOrderPage()
     auto orderBox = [&](int top) {
         auto *t = new QLineEdit(page);
         t->setGeometry(toPixels(2880, top, 1212, 264));
-        // Position digits only: no conversion window in the way.
-        t->setAttribute(Qt::WA_InputMethodEnabled, false);
+        disableInputMethod(t);
         return t;
     };
 
@@ -265,7 +265,7 @@ void frmOption::createOtherPage()
     txtViewSize = new QLineEdit(page);
     txtViewSize->setGeometry(toPixels(2040, 3120, 852, 264));
     txtViewSize->setValidator(new TwipsValidator(txtViewSize));
-    txtViewSize->setAttribute(Qt::WA_InputMethodEnabled, false);
+    disableInputMethod(txtViewSize);
     label(QStringLiteral("twip"), 3000, 3150, 600);
     chkViewIti = check(QStringLiteral("拡大画像をいつも同じ位置で開く"), 3480, 5400);
     chkContrast = check(kContrastCaption, 3840, 2940);

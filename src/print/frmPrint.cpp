@@ -9,6 +9,7 @@
 
 #include "platform/Twips.h"
 #include "print/PrintText.h"
+#include "widgets/InputMethod.h"
 
 namespace tolvarine {
 
@@ -34,8 +35,7 @@ frmPrint::frmPrint(QWidget *owner, const QString &mainKrNo, const QString &strKr
     lblKrNo->setGeometry(toPixels(120, 280, 852, 252));
     txtKrNo = new QLineEdit(this);
     txtKrNo->setGeometry(toPixels(1080, 240, 1092, 264));
-    // Numbers only: no conversion window in the way.
-    txtKrNo->setAttribute(Qt::WA_InputMethodEnabled, false);
+    disableInputMethod(txtKrNo);
     txtKrName = new QLineEdit(this);
     txtKrName->setGeometry(toPixels(2640, 240, 2052, 264));
     txtKrName->setAttribute(Qt::WA_InputMethodEnabled, true);

@@ -13,7 +13,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/ProgramFolders.h"
+#include "settings/ProgramFolders.h"
 #include "settings/AppSettings.h"
 #include "settings/SharedState.h"
 

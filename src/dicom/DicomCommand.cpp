@@ -138,7 +138,7 @@ QString outcomeWords(const Outcome &outcome)
     return words;
 }
 
-int runDicomCommand(const QStringList &arguments, QSettings &store, const QString &programFolder,
+int runDicomCommand(const QStringList &arguments, QSettings &store, const ProgramFolders &folders,
                     std::FILE *out, std::FILE *err)
 {
     QCommandLineParser parser;
@@ -174,10 +174,10 @@ int runDicomCommand(const QStringList &arguments, QSettings &store, const QStrin
     if (parser.isSet(date) && !parser.isSet(patient))
         return usage(QStringLiteral("--date needs --patient"));
 
-    AppSettings settings = loadAppSettings(store, programFolder);
+    AppSettings settings = loadAppSettings(store, folders.pictures);
     if (parser.isSet(storeOption))
         settings.PictFolda = parser.value(storeOption);
-    const std::optional<ClinicIni> ini = readClinicIni(programFolder);
+    const std::optional<ClinicIni> ini = readClinicIni(folders.admin);
     const QString clinic = ini && ini->ClinicName != QLatin1String("Err") ? ini->ClinicName : QString();
 
     DicomPlan plan;

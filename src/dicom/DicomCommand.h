@@ -7,15 +7,17 @@
 #include <QStringList>
 
 #include "platform/Outcome.h"
+#include "settings/ProgramFolders.h"
 
 namespace tolvarine {
 
 // tolvarine-dicom: the DICOM export and send of the menu, for one visit, one patient
-// or the whole store, from scripts. Reads the program's settings from store and the
-// clinic's name from programFolder; prints progress to err and a summary to out.
+// or the whole store, from scripts. Reads the program's settings from store (the picture
+// folder defaulting as the program's does) and the clinic's name from the
+// administrator's folder; prints progress to err and a summary to out.
 // Returns the exit status: 0 when every picture went, 1 when any picture or the run
 // failed, 2 for a command line it cannot use.
-int runDicomCommand(const QStringList &arguments, QSettings &store, const QString &programFolder,
+int runDicomCommand(const QStringList &arguments, QSettings &store, const ProgramFolders &folders,
                     std::FILE *out, std::FILE *err);
 
 extern const char kDicomCommandHelp[];

@@ -5,11 +5,12 @@
 
 #include "dicom/DicomCommand.h"
 #include "settings/AppSettings.h"
+#include "settings/ProgramFolders.h"
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const auto store = tolvarine::openSettingsStore();
-    return tolvarine::runDicomCommand(app.arguments(), *store, QCoreApplication::applicationDirPath(), stdout,
+    return tolvarine::runDicomCommand(app.arguments(), *store, tolvarine::runningProgramFolders(), stdout,
                                       stderr);
 }

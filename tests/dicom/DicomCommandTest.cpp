@@ -48,7 +48,8 @@ protected:
         std::FILE *out = std::tmpfile();
         std::FILE *err = std::tmpfile();
         Ran r;
-        r.status = runDicomCommand(arguments, *settings, box.file(QStringLiteral("program")), out, err);
+        r.status = runDicomCommand(arguments, *settings,
+                                   builtProgramFolders(box.file(QStringLiteral("program"))), out, err);
         r.out = readBack(out);
         r.err = readBack(err);
         return r;

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ProgramFolders.h"
+#include "settings/ProgramFolders.h"
 #include "help/HelpContents.h"
 #include "store/StorePaths.h"
 #include "support/TestSupport.h"

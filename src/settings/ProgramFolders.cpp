@@ -1,4 +1,4 @@
-#include "app/ProgramFolders.h"
+#include "settings/ProgramFolders.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <functional>
+
+#include <QString>
+
 namespace tolvarine {
 
 // The calls of the file layer that can fail. Every write into the store goes
@@ -28,5 +32,10 @@ void clearFileFaults();
 // How many calls of that kind were made since the last clearFileFaults(), so that a
 // drill can walk every step of an operation.
 int fileCallCount(FileCall call);
+
+// Makes every read of a file's bytes wait as delay says (given the file's path)
+// before it goes out, as a slow file server would, so that reads started together
+// end in another order; an empty function ends it. For tests.
+void delayFileReads(std::function<void(const QString &path)> delay);
 
 } // namespace tolvarine

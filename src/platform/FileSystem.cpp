@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,6 +74,24 @@ bool injectedFailure(FileCall call)
 }
 
 QByteArray native(const QString &path) { return QFile::encodeName(path); }
+
+// The slow server of the tests; consulted only while set.
+std::atomic<bool> readsDelayed{false};
+std::mutex readDelayMutex;
+std::function<void(const QString &)> readDelay;
+
+void waitAsDelayed(const QString &path)
+{
+    if (!readsDelayed.load(std::memory_order_relaxed))
+        return;
+    std::function<void(const QString &)> delay;
+    {
+        const std::lock_guard<std::mutex> lock(readDelayMutex);
+        delay = readDelay;
+    }
+    if (delay)
+        delay(path);
+}
 
 int createExclusive(const QByteArray &path)
 {
@@ -160,6 +179,13 @@ void clearFileFaults()
 }
 
 int fileCallCount(FileCall call) { return callCounts[size_t(call)].load(); }
+
+void delayFileReads(std::function<void(const QString &path)> delay)
+{
+    const std::lock_guard<std::mutex> lock(readDelayMutex);
+    readsDelayed.store(bool(delay));
+    readDelay = std::move(delay);
+}
 
 StagedFile::~StagedFile() { discard(); }
 
@@ -343,6 +369,7 @@ Outcome setLastWriteTime(const QString &path, qint64 seconds)
 
 Outcome readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes)
 {
+    waitAsDelayed(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         const int code = errno;
@@ -355,6 +382,52 @@ Outcome readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes)
     if (file.error() != QFileDevice::NoError)
         return Outcome::failed(Status::Unreadable, file.errorString(), errno);
     return Outcome::done(path);
+}
+
+PrefixReader::~PrefixReader()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+Outcome PrefixReader::open(const QString &path)
+{
+    path_ = path;
+    fd_ = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        const int error = errno;
+        return Outcome::failed(error == ENOENT ? Status::Missing : Status::Unreadable,
+                               QStringLiteral("%1: %2").arg(systemErrorText(error), path), error);
+    }
+    // The kernel would otherwise fetch far more than a header from a server.
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_RANDOM);
+    return Outcome::done(path);
+}
+
+Outcome PrefixReader::readMore(QByteArray &out, qint64 size)
+{
+    if (fd_ < 0)
+        return Outcome::failed(Status::Invalid, path_);
+    waitAsDelayed(path_);
+    const qsizetype start = out.size();
+    out.resize(start + qsizetype(size));
+    qsizetype got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd_, out.data() + start + got, size_t(size - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            out.truncate(start + got);
+            return Outcome::failed(Status::Unreadable,
+                                   QStringLiteral("%1: %2").arg(systemErrorText(error), path_), error);
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    out.truncate(start + got);
+    return Outcome::done(path_);
 }
 
 bool sameStoreName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }

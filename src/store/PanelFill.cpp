@@ -1,14 +1,18 @@
 #include "store/PanelFill.h"
 
+#include <memory>
 #include <optional>
 
 #include <QFuture>
+#include <QPromise>
 #include <QList>
 #include <QSet>
-#include <QtConcurrent/QtConcurrentMap>
+#include <QThreadPool>
+#include <QtConcurrent/qtconcurrenttask.h>
 
 #include "imaging/ImagingControl.h"
 #include "platform/FileSystem.h"
+#include "platform/ReadPool.h"
 #include "store/StorePaths.h"
 
 namespace tolvarine {
@@ -47,27 +51,46 @@ struct Job {
     QString picture;
 };
 
-PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumbnails *made)
+// What a job reads before anything is decoded: the thumbnail file when there is
+// one, else the picture, unless a thumbnail made earlier in the operation stands in.
+struct Fetched {
+    QString existing; // the thumbnail file found, empty when there is none
+    PictureBytes thumbnail;
+    std::optional<PictureBytes> picture;
+};
+
+Fetched fetch(const Job &job, const PanelSetup &setup, const MadeThumbnails *made)
+{
+    Fetched f;
+    f.existing = resolveCaseInsensitive(thumbnailPath(job.picture));
+    if (!f.existing.isEmpty())
+        f.thumbnail = ImagingControl::readPictureFile(f.existing);
+    else if (!made || !made->contains(madeKey(job.picture, setup, job.placement.position)))
+        f.picture = ImagingControl::readPictureFile(job.picture);
+    return f;
+}
+
+PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumbnails *made, Fetched f)
 {
     PanelPicture out;
     out.placement = job.placement;
     out.picture = job.picture;
-    const QString existing = resolveCaseInsensitive(thumbnailPath(job.picture));
     ImagingControl control;
-    if (!existing.isEmpty()) {
+    if (!f.existing.isEmpty()) {
         // A picture moves to another position when one with an earlier name joins
         // its visit: a thumbnail turned for another position is made again.
-        const bool loaded = control.opLoadFile(existing, 0, 0, -1);
+        const bool loaded = control.opLoadBytes(f.thumbnail);
+        f.thumbnail = {};
         const std::optional<int16_t> turn = notedTurn(control.comment(kCommentNote));
         if (loaded && (!turn || *turn == codeAt(setup, job.placement.position))) {
-            out.thumbnail = existing;
+            out.thumbnail = f.existing;
             out.fromThumbnail = true;
             out.image = control.image();
             return out;
         }
         // An undecodable thumbnail (another program's format, a broken file) is made
         // again and replaced, instead of leaving the place empty for ever.
-        out.thumbnail = existing;
+        out.thumbnail = f.existing;
         out.replaceThumbnail = true;
     } else {
         out.thumbnail = thumbnailPath(job.picture);
@@ -81,7 +104,10 @@ PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumb
         }
     }
 
-    if (!control.opLoadFile(job.picture, 0, 0, -1, QSize(kThumbnailWidth, 0)))
+    // Read here only when the thumbnail found first turned out of no use.
+    const PictureBytes picture = f.picture ? *std::move(f.picture) : ImagingControl::readPictureFile(job.picture);
+    f.picture.reset();
+    if (!control.opLoadBytes(picture, QSize(kThumbnailWidth, 0)))
         return out;
     // Each step on its own: a failing one leaves the bitmap as it was and the fill goes on.
     // The thumbnail's height follows the whole picture, as a full decode would give it.
@@ -123,7 +149,8 @@ struct PanelPreparation::Jobs {
     PanelSetup setup;
     const MadeThumbnails *made = nullptr;
     QList<Job> list;
-    QFuture<PanelPicture> running;
+    std::vector<QFuture<PanelPicture>> running;
+    std::vector<std::optional<PanelPicture>> taken;
 };
 
 PanelPreparation::PanelPreparation(const QStringList &entries, const PanelSetup &setup,
@@ -134,23 +161,52 @@ PanelPreparation::PanelPreparation(const QStringList &entries, const PanelSetup 
     jobs_->made = made;
     for (const Placement &p : placeVisit(setup.order, int(entries.size()), setup.maxCount()))
         jobs_->list << Job{p, entries.at(p.index)};
-    // The pool takes the jobs in entry order, so the first picture is ready after
-    // about one picture's time, whatever the rest costs.
-    Jobs *jobs = jobs_.get();
-    jobs_->running = QtConcurrent::mapped(
-        jobs_->list, [jobs](const Job &job) { return prepareOne(job, jobs->setup, jobs->made); });
+    // Every file is asked for at once, so that a file server works on all of them
+    // while the cores decode each as soon as its bytes are in; of those that are
+    // in, the earliest entry goes first, as the window shows them in entry order.
+    const Jobs *jobs = jobs_.get();
+    const int count = int(jobs_->list.size());
+    for (int i = 0; i < count; ++i) {
+        auto promise = std::make_shared<QPromise<PanelPicture>>();
+        jobs_->running.push_back(promise->future());
+        promise->start();
+        startRead([jobs, i, count, promise] {
+            QtConcurrent::task([jobs, i, promise, fetched = fetch(jobs->list.at(i), jobs->setup, jobs->made)] {
+                promise->addResult(prepareOne(jobs->list.at(i), jobs->setup, jobs->made, fetched));
+                promise->finish();
+            })
+                .onThreadPool(*QThreadPool::globalInstance())
+                .withPriority(count - i)
+                .spawn(QtConcurrent::FutureResult::Ignore);
+        });
+    }
+    jobs_->taken.resize(jobs_->running.size());
 }
 
-PanelPreparation::~PanelPreparation() { jobs_->running.waitForFinished(); }
+PanelPreparation::~PanelPreparation()
+{
+    for (QFuture<PanelPicture> &job : jobs_->running) {
+        if (job.isValid())
+            job.waitForFinished();
+    }
+}
 
 int PanelPreparation::count() const { return int(jobs_->list.size()); }
 
-PanelPicture PanelPreparation::take(int i) { return jobs_->running.resultAt(i); }
+PanelPicture PanelPreparation::take(int i)
+{
+    std::optional<PanelPicture> &taken = jobs_->taken[size_t(i)];
+    if (!taken)
+        taken = jobs_->running[size_t(i)].takeResult();
+    return *taken;
+}
 
 std::vector<PanelPicture> PanelPreparation::takeAll()
 {
-    const QList<PanelPicture> done = jobs_->running.results();
-    return {done.begin(), done.end()};
+    std::vector<PanelPicture> all;
+    for (int i = 0; i < count(); ++i)
+        all.push_back(take(i));
+    return all;
 }
 
 std::vector<PanelPicture> preparePanel(const QStringList &entries, const PanelSetup &setup,

@@ -24,7 +24,7 @@ namespace {
 
 // No photograph of the store comes near these; a file claiming more is refused
 // before anything is allocated for it, also when only a reduced decode is asked for.
-constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
+constexpr qint64 kMaxFileBytes = ImagingControl::kMaxPictureBytes;
 constexpr qint64 kMaxClaimedPixels = 400LL * 1000 * 1000;
 constexpr int kMaxResizeSide = 32768;
 

@@ -54,6 +54,8 @@ public:
     // others decode: the file read as opLoadFile reads it (a file larger than any
     // photograph refused), then those bytes loaded as opLoadFile loads them.
     static PictureBytes readPictureFile(const QString &path);
+    // No photograph of the store comes near this; a larger file is refused unread.
+    static constexpr qint64 kMaxPictureBytes = 256LL * 1024 * 1024;
     bool opLoadBytes(const PictureBytes &file, QSize wantedSize = QSize());
 
     // Decodes only `region` of the picture (stored pixels) at 1 / reduction of full

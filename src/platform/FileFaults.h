@@ -3,6 +3,7 @@
 #include <functional>
 
 #include <QString>
+#include <QtGlobal>
 
 namespace tolvarine {
 
@@ -33,9 +34,13 @@ void clearFileFaults();
 // drill can walk every step of an operation.
 int fileCallCount(FileCall call);
 
-// Makes every read of a file's bytes wait as delay says (given the file's path)
-// before it goes out, as a slow file server would, so that reads started together
-// end in another order; an empty function ends it. For tests.
-void delayFileReads(std::function<void(const QString &path)> delay);
+// Makes every read of a file's bytes wait as delay says (given the file's path and
+// the bytes asked for) before it goes out, as a slow file server would, so that
+// reads started together end in another order; an empty function ends it. For
+// tests, which may also count the reads with it.
+using ReadDelay = std::function<void(const QString &path, qint64 bytes)>;
+void delayFileReads(ReadDelay delay);
+// What every read of the file layer calls before it goes out: waits as told.
+void delayFileRead(const QString &path, qint64 bytes);
 
 } // namespace tolvarine

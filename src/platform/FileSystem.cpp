@@ -7,9 +7,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
-#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include <QDir>
 #include <QFile>
@@ -78,20 +78,7 @@ QByteArray native(const QString &path) { return QFile::encodeName(path); }
 // The slow server of the tests; consulted only while set.
 std::atomic<bool> readsDelayed{false};
 std::mutex readDelayMutex;
-std::function<void(const QString &)> readDelay;
-
-void waitAsDelayed(const QString &path)
-{
-    if (!readsDelayed.load(std::memory_order_relaxed))
-        return;
-    std::function<void(const QString &)> delay;
-    {
-        const std::lock_guard<std::mutex> lock(readDelayMutex);
-        delay = readDelay;
-    }
-    if (delay)
-        delay(path);
-}
+ReadDelay readDelay;
 
 int createExclusive(const QByteArray &path)
 {
@@ -180,7 +167,20 @@ void clearFileFaults()
 
 int fileCallCount(FileCall call) { return callCounts[size_t(call)].load(); }
 
-void delayFileReads(std::function<void(const QString &path)> delay)
+void delayFileRead(const QString &path, qint64 bytes)
+{
+    if (!readsDelayed.load(std::memory_order_relaxed))
+        return;
+    ReadDelay delay;
+    {
+        const std::lock_guard<std::mutex> lock(readDelayMutex);
+        delay = readDelay;
+    }
+    if (delay)
+        delay(path, bytes);
+}
+
+void delayFileReads(ReadDelay delay)
 {
     const std::lock_guard<std::mutex> lock(readDelayMutex);
     readsDelayed.store(bool(delay));
@@ -369,7 +369,6 @@ Outcome setLastWriteTime(const QString &path, qint64 seconds)
 
 Outcome readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes)
 {
-    waitAsDelayed(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         const int code = errno;
@@ -378,6 +377,7 @@ Outcome readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes)
     }
     if (file.size() > maxBytes)
         return Outcome::failed(Status::Refused, QStringLiteral("file too large: %1").arg(path), EFBIG);
+    delayFileRead(path, file.size());
     out = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Outcome::failed(Status::Unreadable, file.errorString(), errno);
@@ -408,7 +408,7 @@ Outcome PrefixReader::readMore(QByteArray &out, qint64 size)
 {
     if (fd_ < 0)
         return Outcome::failed(Status::Invalid, path_);
-    waitAsDelayed(path_);
+    delayFileRead(path_, size);
     const qsizetype start = out.size();
     out.resize(start + qsizetype(size));
     qsizetype got = 0;

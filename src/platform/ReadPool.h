@@ -1,9 +1,14 @@
 #pragma once
 
+#include <functional>
 #include <utility>
 
+#include <QByteArray>
+#include <QString>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include "platform/Outcome.h"
 
 namespace tolvarine {
 
@@ -14,7 +19,8 @@ namespace tolvarine {
 // fills both read through here.
 QThreadPool *readPool();
 
-// How many reads run at once: 16 unless set (tests, measurements).
+// How many reads run at once: 16 unless set (tests, measurements); a count below
+// 1 sets the 16 again.
 void setReadsInFlight(int count);
 int readsInFlight();
 
@@ -23,5 +29,14 @@ template <typename Work> auto startRead(Work &&work)
 {
     return QtConcurrent::run(readPool(), std::forward<Work>(work));
 }
+
+// Reads a whole file on the read pool in pieces asked for all at once, so that a
+// file server has many requests of the file in flight and a large file arrives in
+// the time of a few round trips. Files asked for with a higher priority are served
+// first. done runs on a thread of the pool with the bytes, or with the failure:
+// Missing, Unreadable, or Refused for a file larger than maxBytes, which is not
+// read. It must not wait for other reads.
+using FileArrived = std::function<void(Outcome read, QByteArray bytes)>;
+void readWholeFileAhead(const QString &path, qint64 maxBytes, int priority, FileArrived done);
 
 } // namespace tolvarine

@@ -1,14 +1,15 @@
 #include "store/PanelFill.h"
 
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <utility>
 
 #include <QFuture>
-#include <QPromise>
 #include <QList>
+#include <QPromise>
 #include <QSet>
 #include <QThreadPool>
-#include <QtConcurrent/qtconcurrenttask.h>
 
 #include "imaging/ImagingControl.h"
 #include "platform/FileSystem.h"
@@ -59,17 +60,6 @@ struct Fetched {
     std::optional<PictureBytes> picture;
 };
 
-Fetched fetch(const Job &job, const PanelSetup &setup, const MadeThumbnails *made)
-{
-    Fetched f;
-    f.existing = resolveCaseInsensitive(thumbnailPath(job.picture));
-    if (!f.existing.isEmpty())
-        f.thumbnail = ImagingControl::readPictureFile(f.existing);
-    else if (!made || !made->contains(madeKey(job.picture, setup, job.placement.position)))
-        f.picture = ImagingControl::readPictureFile(job.picture);
-    return f;
-}
-
 PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumbnails *made, Fetched f)
 {
     PanelPicture out;
@@ -105,7 +95,8 @@ PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumb
     }
 
     // Read here only when the thumbnail found first turned out of no use.
-    const PictureBytes picture = f.picture ? *std::move(f.picture) : ImagingControl::readPictureFile(job.picture);
+    const PictureBytes picture =
+        f.picture ? *std::move(f.picture) : ImagingControl::readPictureFile(job.picture);
     f.picture.reset();
     if (!control.opLoadBytes(picture, QSize(kThumbnailWidth, 0)))
         return out;
@@ -149,8 +140,58 @@ struct PanelPreparation::Jobs {
     PanelSetup setup;
     const MadeThumbnails *made = nullptr;
     QList<Job> list;
+    std::vector<std::shared_ptr<QPromise<PanelPicture>>> promises;
     std::vector<QFuture<PanelPicture>> running;
     std::vector<std::optional<PanelPicture>> taken;
+
+    std::mutex mutex;
+    std::vector<std::optional<Fetched>> arrived; // read, not yet handed to a decoder
+    int nextDecode = 0;
+
+    // Reads what job i needs (on the read pool); the picture itself in pieces.
+    void fetch(int i)
+    {
+        const Job &job = list.at(i);
+        Fetched f;
+        f.existing = resolveCaseInsensitive(thumbnailPath(job.picture));
+        if (!f.existing.isEmpty()) {
+            f.thumbnail = ImagingControl::readPictureFile(f.existing);
+        } else if (!made || !made->contains(madeKey(job.picture, setup, job.placement.position))) {
+            const int priority = int(list.size()) - i;
+            readWholeFileAhead(
+                job.picture, ImagingControl::kMaxPictureBytes, priority,
+                [this, i, f](Outcome read, QByteArray bytes) mutable {
+                    f.picture = PictureBytes{list.at(i).picture, std::move(bytes), std::move(read)};
+                    bytesIn(i, std::move(f));
+                });
+            return;
+        }
+        bytesIn(i, std::move(f));
+    }
+
+    // The decoders take the jobs in entry order, each once its bytes are in, so
+    // that the first picture is shown after about one picture's time.
+    void bytesIn(int i, Fetched f)
+    {
+        std::vector<std::pair<int, Fetched>> ready;
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            arrived[size_t(i)] = std::move(f);
+            for (; nextDecode < int(arrived.size()) && arrived[size_t(nextDecode)]; ++nextDecode) {
+                ready.emplace_back(nextDecode, std::move(*arrived[size_t(nextDecode)]));
+                arrived[size_t(nextDecode)].reset();
+            }
+        }
+        for (auto &[k, fetched] : ready) {
+            // The promise outlives this: once it reports the job finished, the
+            // preparation may be gone before finish() returns.
+            QThreadPool::globalInstance()->start(
+                [this, k = k, promise = promises[size_t(k)], fetched = std::move(fetched)] {
+                    promise->addResult(prepareOne(list.at(k), setup, made, fetched));
+                    promise->finish();
+                });
+        }
+    }
 };
 
 PanelPreparation::PanelPreparation(const QStringList &entries, const PanelSetup &setup,
@@ -161,26 +202,19 @@ PanelPreparation::PanelPreparation(const QStringList &entries, const PanelSetup 
     jobs_->made = made;
     for (const Placement &p : placeVisit(setup.order, int(entries.size()), setup.maxCount()))
         jobs_->list << Job{p, entries.at(p.index)};
-    // Every file is asked for at once, so that a file server works on all of them
-    // while the cores decode each as soon as its bytes are in; of those that are
-    // in, the earliest entry goes first, as the window shows them in entry order.
-    const Jobs *jobs = jobs_.get();
     const int count = int(jobs_->list.size());
+    jobs_->arrived.resize(size_t(count));
+    jobs_->taken.resize(size_t(count));
     for (int i = 0; i < count; ++i) {
-        auto promise = std::make_shared<QPromise<PanelPicture>>();
-        jobs_->running.push_back(promise->future());
-        promise->start();
-        startRead([jobs, i, count, promise] {
-            QtConcurrent::task([jobs, i, promise, fetched = fetch(jobs->list.at(i), jobs->setup, jobs->made)] {
-                promise->addResult(prepareOne(jobs->list.at(i), jobs->setup, jobs->made, fetched));
-                promise->finish();
-            })
-                .onThreadPool(*QThreadPool::globalInstance())
-                .withPriority(count - i)
-                .spawn(QtConcurrent::FutureResult::Ignore);
-        });
+        jobs_->promises.push_back(std::make_shared<QPromise<PanelPicture>>());
+        jobs_->promises.back()->start();
+        jobs_->running.push_back(jobs_->promises.back()->future());
     }
-    jobs_->taken.resize(jobs_->running.size());
+    // Every file is asked for at once, so that a file server works on all of them
+    // while the cores decode each as soon as its bytes are in.
+    Jobs *jobs = jobs_.get();
+    for (int i = 0; i < count; ++i)
+        readPool()->start([jobs, i] { jobs->fetch(i); }, count - i);
 }
 
 PanelPreparation::~PanelPreparation()

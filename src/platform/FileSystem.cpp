@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -384,6 +385,42 @@ Outcome readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes)
     return Outcome::done(path);
 }
 
+namespace {
+
+Outcome readFailure(Status status, int error, const QString &path)
+{
+    return Outcome::failed(status, QStringLiteral("%1: %2").arg(systemErrorText(error), path), error);
+}
+
+} // namespace
+
+int openForReading(const QString &path, Outcome &failure)
+{
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        failure = readFailure(errno == ENOENT ? Status::Missing : Status::Unreadable, errno, path);
+    return fd;
+}
+
+qint64 readAt(int fd, char *to, qint64 size, qint64 offset, const QString &path, Outcome &failure)
+{
+    delayFileRead(path, size);
+    qint64 got = 0;
+    while (got < size) {
+        const ssize_t n = ::pread(fd, to + got, size_t(size - got), off_t(offset + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            failure = readFailure(Status::Unreadable, errno, path);
+            return -1;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    return got;
+}
+
 PrefixReader::~PrefixReader()
 {
     if (fd_ >= 0)
@@ -393,12 +430,10 @@ PrefixReader::~PrefixReader()
 Outcome PrefixReader::open(const QString &path)
 {
     path_ = path;
-    fd_ = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) {
-        const int error = errno;
-        return Outcome::failed(error == ENOENT ? Status::Missing : Status::Unreadable,
-                               QStringLiteral("%1: %2").arg(systemErrorText(error), path), error);
-    }
+    Outcome failure;
+    fd_ = openForReading(path, failure);
+    if (fd_ < 0)
+        return failure;
     // The kernel would otherwise fetch far more than a header from a server.
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_RANDOM);
     return Outcome::done(path);
@@ -408,25 +443,14 @@ Outcome PrefixReader::readMore(QByteArray &out, qint64 size)
 {
     if (fd_ < 0)
         return Outcome::failed(Status::Invalid, path_);
-    delayFileRead(path_, size);
     const qsizetype start = out.size();
     out.resize(start + qsizetype(size));
-    qsizetype got = 0;
-    while (got < size) {
-        const ssize_t n = ::read(fd_, out.data() + start + got, size_t(size - got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const int error = errno;
-            out.truncate(start + got);
-            return Outcome::failed(Status::Unreadable,
-                                   QStringLiteral("%1: %2").arg(systemErrorText(error), path_), error);
-        }
-        if (n == 0)
-            break;
-        got += n;
-    }
-    out.truncate(start + got);
+    Outcome failure;
+    const qint64 got = readAt(fd_, out.data() + start, size, offset_, path_, failure);
+    out.truncate(start + qsizetype(std::max<qint64>(got, 0)));
+    if (got < 0)
+        return failure;
+    offset_ += got;
     return Outcome::done(path_);
 }
 

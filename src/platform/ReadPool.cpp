@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <fcntl.h>
 #include <memory>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <QGlobalStatic>
 
-#include "platform/FileFaults.h"
 #include "platform/FileSystem.h"
 
 namespace tolvarine {
@@ -28,38 +26,18 @@ struct Pool : QThreadPool {
 };
 Q_GLOBAL_STATIC(Pool, pool)
 
-Outcome readFailure(Status status, int error, const QString &path)
-{
-    return Outcome::failed(status, QStringLiteral("%1: %2").arg(systemErrorText(error), path), error);
-}
-
-// Reads at offset until size bytes are in or the file ends; the bytes read, -1 on
-// an error (errno set).
-qint64 readAt(int fd, char *to, qint64 size, qint64 offset)
-{
-    qint64 got = 0;
-    while (got < size) {
-        const ssize_t n = ::pread(fd, to + got, size_t(size - got), off_t(offset + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        got += n;
-    }
-    return got;
-}
-
 // One file being read in pieces.
 struct PieceRead {
     QString path;
     int fd = -1;
     qint64 maxBytes = 0;
     QByteArray bytes;
+    char *data = nullptr; // of bytes, which the pieces fill at once
     std::atomic<int> remaining{0};
-    std::atomic<int> error{0};
+    std::atomic<bool> failed{false};
     std::atomic<bool> shorter{false}; // the file ended before its size
+    Outcome failure;                  // the first failed piece's, once failed
+    std::mutex failureMutex;
     FileArrived done;
 
     ~PieceRead()
@@ -70,25 +48,29 @@ struct PieceRead {
 
     void readPiece(qint64 offset, qint64 size)
     {
-        delayFileRead(path, size);
-        const qint64 got = readAt(fd, bytes.data() + offset, size, offset);
-        if (got < 0)
-            error.store(errno);
-        else if (got < size)
+        Outcome pieceFailure;
+        const qint64 got = readAt(fd, data + offset, size, offset, path, pieceFailure);
+        if (got < 0) {
+            const std::lock_guard<std::mutex> lock(failureMutex);
+            if (!failed.exchange(true))
+                failure = pieceFailure;
+        } else if (got < size) {
             shorter.store(true);
+        }
         if (remaining.fetch_sub(1) == 1)
             finish();
     }
 
     void finish()
     {
-        if (const int e = error.load()) {
-            done(readFailure(Status::Unreadable, e, path), {});
+        if (failed.load()) {
+            done(failure, {});
             return;
         }
         // A file that changed size while it was read is read again, as a whole.
         char more = 0;
-        if (shorter.load() || readAt(fd, &more, 1, bytes.size()) != 0) {
+        Outcome ignored;
+        if (shorter.load() || readAt(fd, &more, 1, bytes.size(), path, ignored) != 0) {
             QByteArray again;
             const Outcome read = readWholeFile(path, again, maxBytes);
             if (!read)
@@ -116,11 +98,15 @@ void readWholeFileAhead(const QString &path, qint64 maxBytes, int priority, File
         auto read = std::make_shared<PieceRead>();
         read->path = path;
         read->maxBytes = maxBytes;
-        read->fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        Outcome failure;
+        read->fd = openForReading(path, failure);
+        if (read->fd < 0) {
+            done(failure, {});
+            return;
+        }
         struct stat st {};
-        if (read->fd < 0 || ::fstat(read->fd, &st) != 0) {
-            const int e = errno;
-            done(readFailure(e == ENOENT ? Status::Missing : Status::Unreadable, e, path), {});
+        if (::fstat(read->fd, &st) != 0) {
+            done(Outcome::failed(Status::Unreadable, path, errno), {});
             return;
         }
         if (st.st_size > maxBytes) {
@@ -128,6 +114,7 @@ void readWholeFileAhead(const QString &path, qint64 maxBytes, int priority, File
             return;
         }
         read->bytes = QByteArray(qsizetype(st.st_size), Qt::Uninitialized);
+        read->data = read->bytes.data();
         read->done = done;
         const qint64 size = st.st_size;
         const int pieces = int(std::max<qint64>(1, (size + kPieceBytes - 1) / kPieceBytes));

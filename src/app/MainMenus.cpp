@@ -3,6 +3,7 @@
 #include <QMenuBar>
 
 #include "app/frmMain.h"
+#include "help/HelpMenu.h"
 
 namespace tolvarine {
 
@@ -74,6 +75,11 @@ void frmMain::createMenus()
     mnuPictDeleat = entry(mnuPict, "mnuPictDeleat", QStringLiteral("削除"));
 
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
+
+    help_ = std::make_unique<HelpMenu>(this, [this] { return programFolder_; });
+    connect(mnuHelpContent, &QAction::triggered, this, &frmMain::mnuHelpContent_Click);
+    connect(mnuHelpSearch, &QAction::triggered, this, &frmMain::mnuHelpSearch_Click);
+    connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
 }
 
 } // namespace tolvarine

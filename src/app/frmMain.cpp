@@ -19,8 +19,11 @@
 
 #include "app/MainLayout.h"
 #include "browse/BrowseController.h"
+#include "help/HelpMenu.h"
 #include "import/DropList.h"
 #include "import/ImportController.h"
+#include "maintenance/MaintenanceController.h"
+#include "options/frmOption.h"
 #include "platform/Messages.h"
 #include "platform/Twips.h"
 #include "platform/WindowsFolder.h"
@@ -112,6 +115,25 @@ void frmMain::createControllers()
         PrintContext{this, [this] { return folderPatientNumber(listedFolder()).value_or(QString()); },
                      settings_, shell_, state_, printRequest_, [this] { return programFolder_; }});
     connect(mnuFilePrint, &QAction::triggered, this, &frmMain::mnuFilePrint_Click);
+    connect(mnuOptOption, &QAction::triggered, this, &frmMain::mnuOptOption_Click);
+    createMaintenance();
+}
+
+void frmMain::createMaintenance()
+{
+    maintenance_ = std::make_unique<MaintenanceController>(
+        MaintenanceParts{this, mnuEdit, mnuPict, [this]() -> QSettings & { return settingsStore(); },
+                         [this] { return programFolder_; }, [this] { return Dir1->path(); },
+                         [this] { browse_->listFolder(Dir1->path()); }, [this] { mnuEditSamnail_Click(); },
+                         [this] { return subWriteExifDate(); }, [this] { return subSetFileTime(); }},
+        state_, settings_);
+    connect(mnuEditChange, &QAction::triggered, this, &frmMain::mnuEditChange_Click);
+    connect(mnuEditNoPicture, &QAction::triggered, this, &frmMain::mnuEditNoPicture_Click);
+    connect(mnuEditFaceNoPicture, &QAction::triggered, this, &frmMain::mnuEditFaceNoPicture_Click);
+    connect(mnuEditKousin, &QAction::triggered, this, &frmMain::mnuEditKousin_Click);
+    connect(mnuPictKanren, &QAction::triggered, this, &frmMain::mnuPictKanren_Click);
+    connect(mnuPictKousin, &QAction::triggered, this, &frmMain::mnuPictKousin_Click);
+    connect(mnuPictDeleat, &QAction::triggered, this, &frmMain::mnuPictDeleat_Click);
 }
 
 void frmMain::setSettingsStore(QSettings *store) { store_ = store; }
@@ -397,11 +419,28 @@ void frmMain::cmdDrop_Click() { import_->cmdDrop_Click(); }
 void frmMain::cmdExplorer_Click() { import_->cmdExplorer_Click(); }
 void frmMain::mnuEditSamnail_Click() { import_->mnuEditSamnail_Click(); }
 
+void frmMain::mnuEditChange_Click() { maintenance_->mnuEditChange_Click(); }
+void frmMain::mnuEditNoPicture_Click() { maintenance_->mnuEditNoPicture_Click(); }
+void frmMain::mnuEditFaceNoPicture_Click() { maintenance_->mnuEditFaceNoPicture_Click(); }
+void frmMain::mnuEditKousin_Click() { maintenance_->mnuEditKousin_Click(); }
+void frmMain::mnuPictKanren_Click() { maintenance_->mnuPictKanren_Click(); }
+void frmMain::mnuPictKousin_Click() { maintenance_->mnuPictKousin_Click(); }
+void frmMain::mnuPictDeleat_Click() { maintenance_->mnuPictDeleat_Click(); }
+
 void frmMain::mnuFilePrint_Click() { print_->mnuFilePrint_Click(); }
 void frmMain::subPrintNormal() { print_->subPrintNormal(); }
 void frmMain::subPrintLarge() { print_->subPrintLarge(); }
 
 void frmMain::mnuFileExit_Click() { close(); }
+
+void frmMain::mnuHelpContent_Click() { help_->mnuHelpContent_Click(); }
+void frmMain::mnuHelpSearch_Click() { help_->mnuHelpSearch_Click(); }
+void frmMain::mnuHelpAbout_Click() { help_->mnuHelpAbout_Click(); }
+void frmMain::mnuOptOption_Click()
+{
+    frmOption dialog(this, settings_, settingsStore(), shell_.WindowsFolder, programFolder_);
+    dialog.exec();
+}
 
 void frmMain::Form_Activate() { txtKrNo->setFocus(Qt::ActiveWindowFocusReason); }
 

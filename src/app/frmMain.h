@@ -31,9 +31,11 @@ namespace tolvarine {
 class BrowseController;
 class DropList;
 class ImportController;
+class MaintenanceController;
 class PrintController;
 class DriveList;
 class FolderList;
+class HelpMenu;
 class ImagingView;
 class WindowPlace;
 struct MainLayout;
@@ -71,6 +73,7 @@ public:
     PrintRequest &printRequest() { return printRequest_; }
     BrowseController &browse() { return *browse_; }
     PrintController &printing() { return *print_; }
+    MaintenanceController &maintenance() { return *maintenance_; }
     // The per-user store, for the windows that keep their place in it.
     QSettings &settingsStore();
     QString programFolder() const { return programFolder_; }
@@ -120,11 +123,25 @@ public:
     void subPrintNormal();
     void subPrintLarge();
     void mnuFileExit_Click();
+    void mnuOptOption_Click();
 
     void List3_OLEDragDrop(const QStringList &files);
     void cmdDrop_Click();
     void cmdExplorer_Click();
     void mnuEditSamnail_Click();
+
+    // Display order, blank pictures and the operations on one picture.
+    void mnuEditChange_Click();
+    void mnuEditNoPicture_Click();
+    void mnuEditFaceNoPicture_Click();
+    void mnuEditKousin_Click();
+    void mnuPictKanren_Click();
+    void mnuPictKousin_Click();
+    void mnuPictDeleat_Click();
+
+    void mnuHelpContent_Click();
+    void mnuHelpSearch_Click();
+    void mnuHelpAbout_Click();
 
     // The folder the last listing read.
     QString listedFolder() const;
@@ -187,6 +204,7 @@ protected:
 private:
     void createControls();
     void createControllers();
+    void createMaintenance();
     void createMenus();
     void placeControls(const MainLayout &layout);
     void applyLayout(const MainLayout &layout);
@@ -215,6 +233,8 @@ private:
     std::unique_ptr<BrowseController> browse_;
     std::unique_ptr<ImportController> import_;
     std::unique_ptr<PrintController> print_;
+    std::unique_ptr<HelpMenu> help_;
+    std::unique_ptr<MaintenanceController> maintenance_;
 };
 
 } // namespace tolvarine

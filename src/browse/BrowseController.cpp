@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
-#include <QFileInfo>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -350,21 +349,7 @@ void BrowseController::rebuildFaceDates()
     ui_.ListFaDate->show();
 }
 
-void BrowseController::Drive1_Change()
-{
-    const QString drive = ui_.Drive1->drive();
-    if (drive.isEmpty())
-        return;
-    QStringList roots;
-    for (int i = 0; i < ui_.Drive1->count(); ++i)
-        roots << ui_.Drive1->itemData(i).toString();
-    // The folder list stays where it is when it already shows a folder of that drive
-    // (as when the load points the drive list at the picture folder's drive).
-    if (DriveList::rootHolding(roots, ui_.Dir1->path()) == drive)
-        return;
-    if (!QFileInfo(drive).isReadable() || !ui_.Dir1->setPath(drive))
-        ui_.Drive1->setDrive(ui_.Dir1->path());
-}
+void BrowseController::Drive1_Change() { followDrive(*ui_.Drive1, *ui_.Dir1); }
 
 void BrowseController::selectFromCode(QListWidget *list, const QString &date,
                                       void (BrowseController::*handler)())

@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QUrl>
 
+#include "platform/WindowsFolder.h"
+
 namespace tolvarine {
 
 bool acceptsFileDrop(const QMimeData *data)
@@ -45,10 +47,9 @@ DropAreaTexts dropAreaTexts(bool dropIsOral, int16_t dropAriaTips)
 Outcome startFileBrowser(const QString &windowsFolder, const QString &pictReadFolda,
                          const ProgramStarter &start)
 {
-    const QString program = windowsFolder + QStringLiteral("/xdg-open");
+    const QString program = fileBrowserProgram(windowsFolder);
     const QStringList arguments{pictReadFolda};
-    // Without a folder of its own the name would point at the file system's root.
-    const bool started = !windowsFolder.isEmpty()
+    const bool started = !program.isEmpty()
                          && (start ? start(program, arguments) : QProcess::startDetached(program, arguments));
     return started ? Outcome::done(program) : Outcome::failed(Status::Missing, program);
 }

@@ -14,4 +14,9 @@ QString windowsFolder(const QStringList &searchPaths)
     return folder.size() > kWindowsFolderMaxLength ? QString() : folder;
 }
 
+QString fileBrowserProgram(const QString &windowsFolder)
+{
+    return windowsFolder.isEmpty() ? QString() : windowsFolder + QStringLiteral("/xdg-open");
+}
+
 } // namespace tolvarine

@@ -13,4 +13,8 @@ inline constexpr int kWindowsFolderMaxLength = 259;
 // longer than kWindowsFolderMaxLength: a cut path would name another folder.
 QString windowsFolder(const QStringList &searchPaths = QStringList());
 
+// The file browser the import starts: the opener in the Windows folder. Empty when
+// there is no Windows folder, where the name would point at the file system's root.
+QString fileBrowserProgram(const QString &windowsFolder);
+
 } // namespace tolvarine

@@ -9,6 +9,7 @@
 #include <QStorageInfo>
 
 #include "platform/FileSystem.h"
+#include "widgets/FolderList.h"
 
 namespace tolvarine {
 
@@ -103,6 +104,20 @@ void DriveList::selectionChanged(int index)
         return;
     drive_ = now;
     emit changed();
+}
+
+void followDrive(DriveList &drives, FolderList &folders)
+{
+    const QString drive = drives.drive();
+    if (drive.isEmpty())
+        return;
+    QStringList roots;
+    for (int i = 0; i < drives.count(); ++i)
+        roots << drives.itemData(i).toString();
+    if (DriveList::rootHolding(roots, folders.path()) == drive)
+        return;
+    if (!QFileInfo(drive).isReadable() || !folders.setPath(drive))
+        drives.setDrive(folders.path());
 }
 
 } // namespace tolvarine

@@ -8,6 +8,8 @@
 
 namespace tolvarine {
 
+class FolderList;
+
 // The drive list: the mounted, ready file systems by their root path, "/" first.
 // changed() is emitted once for each change of the selected drive, whether the
 // user or the program made it.
@@ -43,5 +45,11 @@ private:
     VolumeSource source_;
     QString drive_;
 };
+
+// What choosing a drive does to the folder list beside it: it opens the drive's root,
+// unless it already shows a folder of that drive (as when the drive list was just
+// pointed at the open folder's drive). A drive that cannot be listed puts the drive
+// list back on the drive of the folder still open.
+void followDrive(DriveList &drives, FolderList &folders);
 
 } // namespace tolvarine

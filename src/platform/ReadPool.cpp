@@ -92,6 +92,15 @@ void setReadsInFlight(int count) { pool()->setMaxThreadCount(count > 0 ? count :
 
 int readsInFlight() { return pool()->maxThreadCount(); }
 
+void joinWorkers()
+{
+    QThreadPool *work = QThreadPool::globalInstance();
+    do {
+        pool()->waitForDone();
+        work->waitForDone();
+    } while (pool()->activeThreadCount() > 0 || work->activeThreadCount() > 0);
+}
+
 void readWholeFileAhead(const QString &path, qint64 maxBytes, int priority, FileArrived done)
 {
     start(priority, [path, maxBytes, priority, done = std::move(done)] {

@@ -24,6 +24,11 @@ QThreadPool *readPool();
 void setReadsInFlight(int count);
 int readsInFlight();
 
+// Waits until the read pool and the global pool are both idle and their threads
+// are gone, reads started by work and work started by reads included. Called once
+// before the process exits: no worker may still be winding down then.
+void joinWorkers();
+
 // Runs work that reads files, and does little else, on the read pool.
 template <typename Work> auto startRead(Work &&work)
 {

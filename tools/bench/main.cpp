@@ -369,5 +369,6 @@ int main(int argc, char **argv)
                    runs, [&] { deleteThumbnails(d); }, [&] { fillVisitNaive(d); }),
                "whole decode, one thread");
     deleteThumbnails(d);
+    joinWorkers();
     return 0;
 }

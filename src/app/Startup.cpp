@@ -10,6 +10,7 @@
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "platform/Messages.h"
+#include "platform/ReadPool.h"
 #include "platform/SingleInstance.h"
 #include "widgets/Fonts.h"
 #include "widgets/MessageBoxHandler.h"
@@ -94,6 +95,7 @@ int runProgram(QApplication &app)
     });
     const int result = app.exec();
     delete main.data();
+    joinWorkers();
     return result;
 }
 

@@ -473,7 +473,7 @@ std::optional<QString> exifDateTime(const QByteArray &jpeg)
 std::optional<QString> readExifDateTime(const QString &path)
 {
     QByteArray head;
-    if (!readJpegHeader(path, head))
+    if (!readJpegHeader(path, head, HeaderEnd::ExifBlock))
         return std::nullopt;
     return exifDateTime(head);
 }

@@ -33,8 +33,8 @@ bool isExifDateTime(const QString &text);
 
 // Capture date-time of a JPEG file as stored ("yyyy:mm:dd hh:mm:ss"):
 // Exif.Image.DateTime, else Exif.Photo.DateTimeOriginal, else
-// Exif.Photo.DateTimeDigitized. Reads only the segments before the picture data,
-// and needs no more of the file than its whole Exif block.
+// Exif.Photo.DateTimeDigitized. Reads the file only up to the end of its Exif
+// block (up to the picture data when it has none).
 // Empty when the file is no JPEG, cannot be read or carries no date.
 std::optional<QString> readExifDateTime(const QString &path);
 

@@ -24,7 +24,7 @@ namespace {
 
 // No photograph of the store comes near these; a file claiming more is refused
 // before anything is allocated for it, also when only a reduced decode is asked for.
-constexpr qint64 kMaxFileBytes = 256LL * 1024 * 1024;
+constexpr qint64 kMaxFileBytes = ImagingControl::kMaxPictureBytes;
 constexpr qint64 kMaxClaimedPixels = 400LL * 1000 * 1000;
 constexpr int kMaxResizeSide = 32768;
 
@@ -187,11 +187,24 @@ void ImagingControl::clear()
 
 bool ImagingControl::opLoadFile(const QString &path, int, int, int, QSize wantedSize)
 {
+    return opLoadBytes(readPictureFile(path), wantedSize);
+}
+
+PictureBytes ImagingControl::readPictureFile(const QString &path)
+{
+    PictureBytes file{path, {}, {}};
+    file.read = readWholeFile(path, file.bytes, kMaxFileBytes);
+    return file;
+}
+
+bool ImagingControl::opLoadBytes(const PictureBytes &file, QSize wantedSize)
+{
     clear();
-    QByteArray bytes;
     bool jpeg = false;
-    if (!readPicture(path, bytes, jpeg))
+    if (!checkPicture(file, jpeg))
         return false;
+    const QString &path = file.path;
+    QByteArray bytes = file.bytes;
 
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -224,12 +237,16 @@ bool ImagingControl::opLoadFile(const QString &path, int, int, int, QSize wanted
     return true;
 }
 
-// The file's bytes, unless it is empty, too long, or a JPEG claiming more pixels
-// than any photograph has.
-bool ImagingControl::readPicture(const QString &path, QByteArray &bytes, bool &jpeg)
+// Whether the file was read and is no empty file, none too long, and no JPEG
+// claiming more pixels than any photograph has.
+bool ImagingControl::checkPicture(const PictureBytes &file, bool &jpeg)
 {
-    if (Outcome read = readWholeFile(path, bytes, kMaxFileBytes); !read)
-        return fail(std::move(read));
+    if (!file.read)
+        return fail(file.read);
+    const QString &path = file.path;
+    const QByteArray &bytes = file.bytes;
+    if (bytes.size() > kMaxFileBytes)
+        return fail(Status::Refused, QStringLiteral("file too large: %1").arg(path));
     if (bytes.isEmpty())
         return fail(Status::Damaged, QStringLiteral("empty file: %1").arg(path));
 
@@ -252,10 +269,11 @@ bool ImagingControl::opLoadRegion(const QString &path, QRect region, int reducti
     if (!stepped || region.isEmpty() || region.x() < 0 || region.y() < 0 || region.x() % reduction != 0
         || region.y() % reduction != 0 || region.width() % reduction != 0 || region.height() % reduction != 0)
         return fail(Status::Invalid, QStringLiteral("invalid region of %1").arg(path));
-    QByteArray bytes;
+    const PictureBytes file = readPictureFile(path);
     bool jpeg = false;
-    if (!readPicture(path, bytes, jpeg))
+    if (!checkPicture(file, jpeg))
         return false;
+    QByteArray bytes = file.bytes;
 
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);

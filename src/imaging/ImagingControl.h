@@ -26,6 +26,13 @@ inline constexpr int kCommentDateTime = 2;
 // by opReadComment, and written into a thumbnail file (code 5) when it holds text.
 inline constexpr int kCommentNote = 1;
 
+// A picture file's bytes, read apart from their decoding (see opLoadFile).
+struct PictureBytes {
+    QString path;
+    QByteArray bytes;
+    Outcome read; // how the read ended
+};
+
 // The imaging control: one bitmap and its 175 comment slots, with the operations
 // the windows use, by their names. Plain class, no widget; a failing operation
 // returns false and leaves lastFailure() set (the caller decides whether to care,
@@ -42,6 +49,14 @@ public:
     // than that size; the following opResize decides the final size.
     bool opLoadFile(const QString &path, int page = 0, int reserved = 0, int mode = -1,
                     QSize wantedSize = QSize());
+
+    // opLoadFile in two steps, so that a file can be read on one thread while
+    // others decode: the file read as opLoadFile reads it (a file larger than any
+    // photograph refused), then those bytes loaded as opLoadFile loads them.
+    static PictureBytes readPictureFile(const QString &path);
+    // No photograph of the store comes near this; a larger file is refused unread.
+    static constexpr qint64 kMaxPictureBytes = 256LL * 1024 * 1024;
+    bool opLoadBytes(const PictureBytes &file, QSize wantedSize = QSize());
 
     // Decodes only `region` of the picture (stored pixels) at 1 / reduction of full
     // size (1, 2, 4 or 8), so that any part of a picture too large to hold whole
@@ -99,7 +114,7 @@ public:
 private:
     bool fail(Outcome outcome);
     bool fail(Status status, const QString &detail) { return fail(Outcome::failed(status, detail)); }
-    bool readPicture(const QString &path, QByteArray &bytes, bool &jpeg);
+    bool checkPicture(const PictureBytes &file, bool &jpeg);
     void markChanged();
     void clear();
     bool isSourceFile(const QString &path) const;

@@ -1,9 +1,10 @@
 #include "imaging/JpegStructure.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include <QFile>
+#include "platform/FileSystem.h"
 
 namespace tolvarine {
 
@@ -23,6 +24,9 @@ constexpr uchar kComment = 0xFE;
 // Metadata segments before the first scan rarely exceed a few hundred kilobytes;
 // a file that keeps going beyond this is not read further for its metadata.
 constexpr qsizetype kMaxHeaderBytes = 8 * 1024 * 1024;
+// The first read of a header: the segments up to the Exif date of most cameras,
+// and every segment of a picture without a large Exif block.
+constexpr qsizetype kFirstHeaderRead = 16 * 1024;
 
 bool isStandalone(uchar marker)
 {
@@ -52,7 +56,10 @@ using Segment = JpegSegment;
 
 // Walks the segments between SOI and the first SOS. Bytes that are not a marker
 // are skipped, as decoders do.
-template <typename Visit> Walk walkSegments(const QByteArray &jpeg, qsizetype &sosOffset, Visit &&visit)
+// On NeedMore, needed (when given) says how long the bytes must be to finish the
+// segment cut short and show the next marker, where its length tells.
+template <typename Visit>
+Walk walkSegments(const QByteArray &jpeg, qsizetype &sosOffset, Visit &&visit, qsizetype *needed = nullptr)
 {
     const auto *data = reinterpret_cast<const uchar *>(jpeg.constData());
     const qsizetype size = jpeg.size();
@@ -79,13 +86,19 @@ template <typename Visit> Walk walkSegments(const QByteArray &jpeg, qsizetype &s
             pos += 2;
             continue;
         }
-        if (pos + 4 > size)
+        if (pos + 4 > size) {
+            if (needed)
+                *needed = pos + 4;
             return Walk::NeedMore;
+        }
         const int length = (data[pos + 2] << 8) | data[pos + 3];
         if (length < 2)
             return Walk::Invalid;
-        if (pos + 2 + length > size)
+        if (pos + 2 + length > size) {
+            if (needed)
+                *needed = pos + 2 + length + 4;
             return Walk::NeedMore;
+        }
         visit(Segment{marker, pos, 2 + qsizetype(length)});
         pos += 2 + length;
     }
@@ -133,41 +146,47 @@ std::vector<JpegSegment> jpegSegments(const QByteArray &jpeg)
     return segments;
 }
 
-Outcome readJpegHeader(const QString &path, QByteArray &head)
+Outcome readJpegHeader(const QString &path, QByteArray &head, HeaderEnd end)
 {
     head.clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const Status status =
-            file.error() == QFileDevice::OpenError && !file.exists() ? Status::Missing : Status::Unreadable;
-        return Outcome::failed(status, QStringLiteral("%1: %2").arg(file.errorString(), path));
-    }
-    qsizetype chunk = 64 * 1024;
+    PrefixReader file;
+    if (Outcome opened = file.open(path); !opened)
+        return opened;
+    // Every read costs a round trip on a file server: the first takes what most
+    // headers need, a later one exactly the rest of the segment it found cut short.
+    qsizetype wanted = kFirstHeaderRead;
     for (;;) {
-        const QByteArray more = file.read(chunk);
-        if (file.error() != QFileDevice::NoError) {
+        if (Outcome read = file.readMore(head, wanted - head.size()); !read) {
             head.clear();
-            return Outcome::failed(Status::Unreadable,
-                                   QStringLiteral("%1: %2").arg(file.errorString(), path));
+            return read;
         }
-        head.append(more);
+        const bool atEnd = head.size() < wanted;
         qsizetype sos = -1;
         qsizetype wholeEnd = 0;
-        bool exif = false;
-        const Walk walk = walkSegments(head, sos, [&](const Segment &s) {
-            wholeEnd = s.offset + s.size;
-            exif = exif || isExifSegment(head, s);
-        });
+        qsizetype needed = -1;
+        qsizetype exifEnd = -1;
+        const Walk walk = walkSegments(
+            head, sos,
+            [&](const Segment &s) {
+                wholeEnd = s.offset + s.size;
+                if (exifEnd < 0 && isExifSegment(head, s))
+                    exifEnd = wholeEnd;
+            },
+            &needed);
         if (walk == Walk::Found) {
             head.truncate(sos + 2);
             return Outcome::done(path);
         }
-        if (walk == Walk::Invalid || more.isEmpty() || head.size() >= kMaxHeaderBytes) {
+        if (end == HeaderEnd::ExifBlock && exifEnd >= 0) {
+            head.truncate(exifEnd);
+            return Outcome::done(path);
+        }
+        if (walk == Walk::Invalid || atEnd || head.size() >= kMaxHeaderBytes) {
             if (!looksLikeJpeg(head)) {
                 head.clear();
                 return Outcome::failed(Status::NotJpeg, path);
             }
-            if (exif) {
+            if (exifEnd >= 0) {
                 head.truncate(wholeEnd);
                 return Outcome::done(path);
             }
@@ -175,7 +194,7 @@ Outcome readJpegHeader(const QString &path, QByteArray &head)
             return Outcome::failed(Status::Damaged,
                                    QStringLiteral("no JPEG picture data found: %1").arg(path));
         }
-        chunk *= 2;
+        wanted = std::min(kMaxHeaderBytes, needed > head.size() ? needed : 2 * head.size());
     }
 }
 

@@ -35,11 +35,18 @@ struct JpegSegment {
 // cut short or its structure breaks.
 std::vector<JpegSegment> jpegSegments(const QByteArray &jpeg);
 
-// Reads a JPEG file only up to its first scan marker (FF DA included), so that
-// its metadata can be read without loading the picture. A file whose picture data
-// is missing or broken still gives its whole leading segments when they hold an
-// Exif block: the capture date is in there.
-Outcome readJpegHeader(const QString &path, QByteArray &head);
+// How far readJpegHeader reads.
+enum class HeaderEnd {
+    FirstScan, // every segment before the picture data
+    ExifBlock, // only up to the end of the first Exif segment, when there is one
+};
+
+// Reads a JPEG file only up to its first scan marker (FF DA included), or for
+// ExifBlock only as far as its Exif segment, so that its metadata can be read
+// without loading the picture. A file whose picture data is missing or broken
+// still gives its whole leading segments when they hold an Exif block: the
+// capture date is in there.
+Outcome readJpegHeader(const QString &path, QByteArray &head, HeaderEnd end = HeaderEnd::FirstScan);
 
 // Offset just past the first picture's end-of-image marker; -1 when its scans do
 // not run to one for sure: a file cut short (it decodes to a picture whose lower

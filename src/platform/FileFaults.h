@@ -1,5 +1,10 @@
 #pragma once
 
+#include <functional>
+
+#include <QString>
+#include <QtGlobal>
+
 namespace tolvarine {
 
 // The calls of the file layer that can fail. Every write into the store goes
@@ -28,5 +33,14 @@ void clearFileFaults();
 // How many calls of that kind were made since the last clearFileFaults(), so that a
 // drill can walk every step of an operation.
 int fileCallCount(FileCall call);
+
+// Makes every read of a file's bytes wait as delay says (given the file's path and
+// the bytes asked for) before it goes out, as a slow file server would, so that
+// reads started together end in another order; an empty function ends it. For
+// tests, which may also count the reads with it.
+using ReadDelay = std::function<void(const QString &path, qint64 bytes)>;
+void delayFileReads(ReadDelay delay);
+// What every read of the file layer calls before it goes out: waits as told.
+void delayFileRead(const QString &path, qint64 bytes);
 
 } // namespace tolvarine

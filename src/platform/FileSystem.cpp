@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -9,6 +10,7 @@
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include <QDir>
 #include <QFile>
@@ -73,6 +75,11 @@ bool injectedFailure(FileCall call)
 }
 
 QByteArray native(const QString &path) { return QFile::encodeName(path); }
+
+// The slow server of the tests; consulted only while set.
+std::atomic<bool> readsDelayed{false};
+std::mutex readDelayMutex;
+ReadDelay readDelay;
 
 int createExclusive(const QByteArray &path)
 {
@@ -160,6 +167,26 @@ void clearFileFaults()
 }
 
 int fileCallCount(FileCall call) { return callCounts[size_t(call)].load(); }
+
+void delayFileRead(const QString &path, qint64 bytes)
+{
+    if (!readsDelayed.load(std::memory_order_relaxed))
+        return;
+    ReadDelay delay;
+    {
+        const std::lock_guard<std::mutex> lock(readDelayMutex);
+        delay = readDelay;
+    }
+    if (delay)
+        delay(path, bytes);
+}
+
+void delayFileReads(ReadDelay delay)
+{
+    const std::lock_guard<std::mutex> lock(readDelayMutex);
+    readsDelayed.store(bool(delay));
+    readDelay = std::move(delay);
+}
 
 StagedFile::~StagedFile() { discard(); }
 
@@ -351,10 +378,80 @@ Outcome readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes)
     }
     if (file.size() > maxBytes)
         return Outcome::failed(Status::Refused, QStringLiteral("file too large: %1").arg(path), EFBIG);
+    delayFileRead(path, file.size());
     out = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return Outcome::failed(Status::Unreadable, file.errorString(), errno);
     return Outcome::done(path);
+}
+
+namespace {
+
+Outcome readFailure(Status status, int error, const QString &path)
+{
+    return Outcome::failed(status, QStringLiteral("%1: %2").arg(systemErrorText(error), path), error);
+}
+
+} // namespace
+
+int openForReading(const QString &path, Outcome &failure)
+{
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        failure = readFailure(errno == ENOENT ? Status::Missing : Status::Unreadable, errno, path);
+    return fd;
+}
+
+qint64 readAt(int fd, char *to, qint64 size, qint64 offset, const QString &path, Outcome &failure)
+{
+    delayFileRead(path, size);
+    qint64 got = 0;
+    while (got < size) {
+        const ssize_t n = ::pread(fd, to + got, size_t(size - got), off_t(offset + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            failure = readFailure(Status::Unreadable, errno, path);
+            return -1;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    return got;
+}
+
+PrefixReader::~PrefixReader()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+Outcome PrefixReader::open(const QString &path)
+{
+    path_ = path;
+    Outcome failure;
+    fd_ = openForReading(path, failure);
+    if (fd_ < 0)
+        return failure;
+    // The kernel would otherwise fetch far more than a header from a server.
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_RANDOM);
+    return Outcome::done(path);
+}
+
+Outcome PrefixReader::readMore(QByteArray &out, qint64 size)
+{
+    if (fd_ < 0)
+        return Outcome::failed(Status::Invalid, path_);
+    const qsizetype start = out.size();
+    out.resize(start + qsizetype(size));
+    Outcome failure;
+    const qint64 got = readAt(fd_, out.data() + start, size, offset_, path_, failure);
+    out.truncate(start + qsizetype(std::max<qint64>(got, 0)));
+    if (got < 0)
+        return failure;
+    offset_ += got;
+    return Outcome::done(path_);
 }
 
 bool sameStoreName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }

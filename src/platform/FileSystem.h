@@ -69,6 +69,35 @@ Outcome setLastWriteTime(const QString &path, qint64 seconds);
 // Reads a whole file, refusing anything larger than maxBytes.
 Outcome readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes);
 
+// A file opened for reading: the descriptor, or -1 with failure set (Missing when
+// there is no such file, Unreadable otherwise).
+int openForReading(const QString &path, Outcome &failure);
+
+// Reads from an open file at offset until size bytes are in or the file ends:
+// how many were read, or -1 with failure set (Unreadable).
+qint64 readAt(int fd, char *to, qint64 size, qint64 offset, const QString &path, Outcome &failure);
+
+// A file read from its start, piece by piece, only as far as its reader needs:
+// each read asks for exactly its bytes, with no read-ahead beyond them, which on
+// a file server costs time for every file of a listing.
+class PrefixReader {
+public:
+    PrefixReader() = default;
+    ~PrefixReader();
+    PrefixReader(const PrefixReader &) = delete;
+    PrefixReader &operator=(const PrefixReader &) = delete;
+
+    // Missing when there is no such file, Unreadable otherwise.
+    Outcome open(const QString &path);
+    // Appends up to size more bytes to out; fewer only at the end of the file.
+    Outcome readMore(QByteArray &out, qint64 size);
+
+private:
+    QString path_;
+    int fd_ = -1;
+    qint64 offset_ = 0;
+};
+
 // Names in the store are compared without regard to case, as on the platform the
 // stores come from. Names that differ only in case are ordered by case, so that
 // sorting never depends on the order the folder was read in.

@@ -1,14 +1,19 @@
 #include "store/PanelFill.h"
 
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <utility>
 
 #include <QFuture>
 #include <QList>
+#include <QPromise>
 #include <QSet>
-#include <QtConcurrent/QtConcurrentMap>
+#include <QThreadPool>
 
 #include "imaging/ImagingControl.h"
 #include "platform/FileSystem.h"
+#include "platform/ReadPool.h"
 #include "store/StorePaths.h"
 
 namespace tolvarine {
@@ -47,27 +52,35 @@ struct Job {
     QString picture;
 };
 
-PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumbnails *made)
+// What a job reads before anything is decoded: the thumbnail file when there is
+// one, else the picture, unless a thumbnail made earlier in the operation stands in.
+struct Fetched {
+    QString existing; // the thumbnail file found, empty when there is none
+    PictureBytes thumbnail;
+    std::optional<PictureBytes> picture;
+};
+
+PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumbnails *made, Fetched f)
 {
     PanelPicture out;
     out.placement = job.placement;
     out.picture = job.picture;
-    const QString existing = resolveCaseInsensitive(thumbnailPath(job.picture));
     ImagingControl control;
-    if (!existing.isEmpty()) {
+    if (!f.existing.isEmpty()) {
         // A picture moves to another position when one with an earlier name joins
         // its visit: a thumbnail turned for another position is made again.
-        const bool loaded = control.opLoadFile(existing, 0, 0, -1);
+        const bool loaded = control.opLoadBytes(f.thumbnail);
+        f.thumbnail = {};
         const std::optional<int16_t> turn = notedTurn(control.comment(kCommentNote));
         if (loaded && (!turn || *turn == codeAt(setup, job.placement.position))) {
-            out.thumbnail = existing;
+            out.thumbnail = f.existing;
             out.fromThumbnail = true;
             out.image = control.image();
             return out;
         }
         // An undecodable thumbnail (another program's format, a broken file) is made
         // again and replaced, instead of leaving the place empty for ever.
-        out.thumbnail = existing;
+        out.thumbnail = f.existing;
         out.replaceThumbnail = true;
     } else {
         out.thumbnail = thumbnailPath(job.picture);
@@ -81,7 +94,11 @@ PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumb
         }
     }
 
-    if (!control.opLoadFile(job.picture, 0, 0, -1, QSize(kThumbnailWidth, 0)))
+    // Read here only when the thumbnail found first turned out of no use.
+    const PictureBytes picture =
+        f.picture ? *std::move(f.picture) : ImagingControl::readPictureFile(job.picture);
+    f.picture.reset();
+    if (!control.opLoadBytes(picture, QSize(kThumbnailWidth, 0)))
         return out;
     // Each step on its own: a failing one leaves the bitmap as it was and the fill goes on.
     // The thumbnail's height follows the whole picture, as a full decode would give it.
@@ -123,7 +140,58 @@ struct PanelPreparation::Jobs {
     PanelSetup setup;
     const MadeThumbnails *made = nullptr;
     QList<Job> list;
-    QFuture<PanelPicture> running;
+    std::vector<std::shared_ptr<QPromise<PanelPicture>>> promises;
+    std::vector<QFuture<PanelPicture>> running;
+    std::vector<std::optional<PanelPicture>> taken;
+
+    std::mutex mutex;
+    std::vector<std::optional<Fetched>> arrived; // read, not yet handed to a decoder
+    int nextDecode = 0;
+
+    // Reads what job i needs (on the read pool); the picture itself in pieces.
+    void fetch(int i)
+    {
+        const Job &job = list.at(i);
+        Fetched f;
+        f.existing = resolveCaseInsensitive(thumbnailPath(job.picture));
+        if (!f.existing.isEmpty()) {
+            f.thumbnail = ImagingControl::readPictureFile(f.existing);
+        } else if (!made || !made->contains(madeKey(job.picture, setup, job.placement.position))) {
+            const int priority = int(list.size()) - i;
+            readWholeFileAhead(
+                job.picture, ImagingControl::kMaxPictureBytes, priority,
+                [this, i, f](Outcome read, QByteArray bytes) mutable {
+                    f.picture = PictureBytes{list.at(i).picture, std::move(bytes), std::move(read)};
+                    bytesIn(i, std::move(f));
+                });
+            return;
+        }
+        bytesIn(i, std::move(f));
+    }
+
+    // The decoders take the jobs in entry order, each once its bytes are in, so
+    // that the first picture is shown after about one picture's time.
+    void bytesIn(int i, Fetched f)
+    {
+        std::vector<std::pair<int, Fetched>> ready;
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            arrived[size_t(i)] = std::move(f);
+            for (; nextDecode < int(arrived.size()) && arrived[size_t(nextDecode)]; ++nextDecode) {
+                ready.emplace_back(nextDecode, std::move(*arrived[size_t(nextDecode)]));
+                arrived[size_t(nextDecode)].reset();
+            }
+        }
+        for (auto &[k, fetched] : ready) {
+            // The promise outlives this: once it reports the job finished, the
+            // preparation may be gone before finish() returns.
+            QThreadPool::globalInstance()->start(
+                [this, k = k, promise = promises[size_t(k)], fetched = std::move(fetched)] {
+                    promise->addResult(prepareOne(list.at(k), setup, made, fetched));
+                    promise->finish();
+                });
+        }
+    }
 };
 
 PanelPreparation::PanelPreparation(const QStringList &entries, const PanelSetup &setup,
@@ -134,23 +202,45 @@ PanelPreparation::PanelPreparation(const QStringList &entries, const PanelSetup 
     jobs_->made = made;
     for (const Placement &p : placeVisit(setup.order, int(entries.size()), setup.maxCount()))
         jobs_->list << Job{p, entries.at(p.index)};
-    // The pool takes the jobs in entry order, so the first picture is ready after
-    // about one picture's time, whatever the rest costs.
+    const int count = int(jobs_->list.size());
+    jobs_->arrived.resize(size_t(count));
+    jobs_->taken.resize(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        jobs_->promises.push_back(std::make_shared<QPromise<PanelPicture>>());
+        jobs_->promises.back()->start();
+        jobs_->running.push_back(jobs_->promises.back()->future());
+    }
+    // Every file is asked for at once, so that a file server works on all of them
+    // while the cores decode each as soon as its bytes are in.
     Jobs *jobs = jobs_.get();
-    jobs_->running = QtConcurrent::mapped(
-        jobs_->list, [jobs](const Job &job) { return prepareOne(job, jobs->setup, jobs->made); });
+    for (int i = 0; i < count; ++i)
+        readPool()->start([jobs, i] { jobs->fetch(i); }, count - i);
 }
 
-PanelPreparation::~PanelPreparation() { jobs_->running.waitForFinished(); }
+PanelPreparation::~PanelPreparation()
+{
+    for (QFuture<PanelPicture> &job : jobs_->running) {
+        if (job.isValid())
+            job.waitForFinished();
+    }
+}
 
 int PanelPreparation::count() const { return int(jobs_->list.size()); }
 
-PanelPicture PanelPreparation::take(int i) { return jobs_->running.resultAt(i); }
+PanelPicture PanelPreparation::take(int i)
+{
+    std::optional<PanelPicture> &taken = jobs_->taken[size_t(i)];
+    if (!taken)
+        taken = jobs_->running[size_t(i)].takeResult();
+    return *taken;
+}
 
 std::vector<PanelPicture> PanelPreparation::takeAll()
 {
-    const QList<PanelPicture> done = jobs_->running.results();
-    return {done.begin(), done.end()};
+    std::vector<PanelPicture> all;
+    for (int i = 0; i < count(); ++i)
+        all.push_back(take(i));
+    return all;
 }
 
 std::vector<PanelPicture> preparePanel(const QStringList &entries, const PanelSetup &setup,

@@ -58,8 +58,9 @@ struct PanelPicture {
 // not decode the same pictures again. Keyed by picture, panel and code.
 using MadeThumbnails = QHash<QString, QImage>;
 
-// The pictures of a visit being loaded or made in parallel, one job per picture,
-// each with an imaging control of its own (see preparePanel). They can be taken in
+// The pictures of a visit being loaded or made (see preparePanel): every file is
+// read at once on the read pool, and each is decoded on the global pool, with an
+// imaging control of its own, as soon as its bytes are in. They can be taken in
 // entry order as each becomes ready, so that the window shows the first ones while
 // the others are still being made. Destroying it waits for the jobs still running.
 class PanelPreparation {

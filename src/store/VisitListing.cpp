@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-#include <QList>
 #include <QSet>
-#include <QtConcurrent/QtConcurrentMap>
 
+#include "platform/ReadPool.h"
 #include "store/StoreFiles.h"
 #include "store/StoreNames.h"
 
@@ -14,10 +13,9 @@ namespace tolvarine {
 
 namespace {
 
-constexpr int kFirstBatch = 32;
-constexpr int kLargestBatch = 512;
-// Below this a batch is dated on the calling thread: handing it out costs more.
-constexpr int kParallelFrom = 8;
+// Datings started ahead of the one taken, as many as keep every read of the pool
+// busy while the reader works through the results.
+int datingsAhead() { return 4 * readsInFlight(); }
 
 // Each visit date once, in the order met. There is no limit on the number of
 // visits: the scan runs in name order and camera names count up, so a limit would
@@ -41,45 +39,45 @@ private:
 } // namespace
 
 DatedPictures::DatedPictures(QStringList paths, int16_t fileHizuke)
-    : paths_(std::move(paths)), fileHizuke_(fileHizuke), dates_(size_t(paths_.size()))
+    : paths_(std::move(paths)), fileHizuke_(fileHizuke), dates_(size_t(paths_.size())),
+      running_(size_t(paths_.size())), cancelled_(std::make_shared<std::atomic<bool>>(false))
 {}
 
-int DatedPictures::datedCount() const
+DatedPictures::~DatedPictures() { stop(); }
+
+void DatedPictures::stop()
 {
-    return int(std::count_if(dates_.begin(), dates_.end(), [](const auto &d) { return d.has_value(); }));
+    // Datings not begun yet end at once; those reading finish their file.
+    if (cancelled_)
+        cancelled_->store(true);
+    for (QFuture<PictureDate> &dating : running_) {
+        if (dating.isValid())
+            dating.waitForFinished();
+    }
 }
 
-void DatedPictures::dateBatch(int from, int horizon)
+int DatedPictures::datedCount() const { return started_; }
+
+void DatedPictures::dateAhead(int from, int horizon)
 {
-    batch_ = batch_ == 0 ? kFirstBatch : std::min(batch_ * 2, kLargestBatch);
-    const int end = std::max(from + 1, std::min({from + batch_, horizon, size()}));
-    QList<int> wanted;
-    for (int i = from; i < end; ++i) {
-        if (!dates_[size_t(i)])
-            wanted << i;
+    const int end = std::max(from + 1, std::min({horizon, size(), from + datingsAhead()}));
+    for (; started_ < end; ++started_) {
+        running_[size_t(started_)] =
+            startRead([path = paths_.at(started_), fileHizuke = fileHizuke_, cancelled = cancelled_] {
+                return cancelled->load() ? PictureDate{} : pictureDate(path, fileHizuke);
+            });
     }
-    const int16_t fileHizuke = fileHizuke_;
-    const QStringList &paths = paths_;
-    auto dateOne = [&paths, fileHizuke](int i) { return pictureDate(paths.at(i), fileHizuke); };
-    QList<PictureDate> dated;
-    if (wanted.size() < kParallelFrom) {
-        for (int i : std::as_const(wanted))
-            dated << dateOne(i);
-    } else {
-        dated = QtConcurrent::blockingMapped<QList<PictureDate>>(wanted, dateOne);
-    }
-    for (int k = 0; k < wanted.size(); ++k)
-        dates_[size_t(wanted.at(k))] = dated.at(k);
 }
 
 QDateTime DatedPictures::take(int i, int horizon)
 {
-    if (!dates_[size_t(i)])
-        dateBatch(i, horizon);
-    const PictureDate &dated = *dates_[size_t(i)];
-    if (!dated.failure)
-        failures_.push_back(dated.failure);
-    return dated.date;
+    dateAhead(i, horizon);
+    auto &dated = dates_[size_t(i)];
+    if (!dated)
+        dated = running_[size_t(i)].takeResult();
+    if (!dated->failure)
+        failures_.push_back(dated->failure);
+    return dated->date;
 }
 
 std::vector<Outcome> DatedPictures::takeFailures() { return std::exchange(failures_, {}); }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include <QDateTime>
+#include <QFuture>
 #include <QString>
 #include <QStringList>
 
@@ -16,15 +19,20 @@ namespace tolvarine {
 constexpr int kOralSlots = 1201;
 constexpr int kFaceScanLimit = 751;
 
-// The pictures of one folder, in store order, dated when first needed. Dating runs
-// in parallel batches ahead of the reader, but never beyond the horizon the reader
-// names, so a scan that can take only so many pictures dates no more. Each take()
-// is one dating as the user sees it: a failed file-date read is owed a message
-// each time, and the failures queue up in the order of the takes.
+// The pictures of one folder, in store order, dated when first needed. Datings
+// run on the read pool, many at once, ahead of the reader, but never beyond the
+// horizon the reader names, so a scan that can take only so many pictures dates
+// no more. Each take() is one dating as the user sees it: a failed file-date read
+// is owed a message each time, and the failures queue up in the order of the
+// takes, whatever order the reads end in. Destroying it waits for the datings
+// still running.
 class DatedPictures {
 public:
     DatedPictures() = default;
     DatedPictures(QStringList paths, int16_t fileHizuke);
+    ~DatedPictures();
+    DatedPictures(DatedPictures &&) noexcept = default;
+    DatedPictures &operator=(DatedPictures &&) noexcept = default;
 
     int size() const { return int(paths_.size()); }
     const QStringList &paths() const { return paths_; }
@@ -34,20 +42,23 @@ public:
     // dated along with it.
     QDateTime take(int i, int horizon);
 
-    // Pictures dated so far.
+    // Pictures whose dating has begun.
     int datedCount() const;
 
     // The failed datings of the takes since the last call, in the order taken.
     std::vector<Outcome> takeFailures();
 
 private:
-    void dateBatch(int from, int horizon);
+    void dateAhead(int from, int horizon);
+    void stop();
 
     QStringList paths_;
     int16_t fileHizuke_ = 1;
     std::vector<std::optional<PictureDate>> dates_;
+    std::vector<QFuture<PictureDate>> running_;
+    int started_ = 0; // pictures [0, started_) are dated or being dated
+    std::shared_ptr<std::atomic<bool>> cancelled_;
     std::vector<Outcome> failures_;
-    int batch_ = 0;
 };
 
 // What the intraoral scan of a folder leaves for the panels and lists.

@@ -1,5 +1,4 @@
 #include <QStandardPaths>
-#include <QThreadPool>
 #ifdef TOLVARINE_TEST_WIDGETS
 #include <QApplication>
 using TestApplication = QApplication;
@@ -9,6 +8,8 @@ using TestApplication = QGuiApplication;
 #endif
 
 #include <gtest/gtest.h>
+
+#include "platform/ReadPool.h"
 
 // Core tests run under a QGuiApplication (images, fonts), window tests under a QApplication.
 int main(int argc, char **argv)
@@ -22,6 +23,6 @@ int main(int argc, char **argv)
     const int result = RUN_ALL_TESTS();
     // No worker thread may still be winding down when the leak checker stops the world at
     // exit: its tracer is known to crash on a thread in the middle of exiting.
-    QThreadPool::globalInstance()->waitForDone();
+    tolvarine::joinWorkers();
     return result;
 }

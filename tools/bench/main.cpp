@@ -19,6 +19,7 @@
 #include "PrintBench.h"
 #include "ViewBench.h"
 #include "imaging/ImagingControl.h"
+#include "platform/ReadPool.h"
 #include "platform/Twips.h"
 #include "sampledata/SamplePictures.h"
 #include "settings/AppSettings.h"
@@ -40,7 +41,7 @@ constexpr int kListWidth = 640, kListHeight = 480, kListCount = 1200;
 constexpr int kViewTwips = 8000, kViewDpi = 96;
 
 const char kHelp[] =
-    "usage: tolvarine-bench [--data DIR] [--runs N] [--naive]\n"
+    "usage: tolvarine-bench [--data DIR] [--runs N] [--tasks LIST] [--reads N] [--naive]\n"
     "\n"
     "Times the code the main window runs for browsing, without a window, and prints one\n"
     "JSON object a line: {\"task\": ..., \"median_ms\": ..., \"runs\": ...}.\n"
@@ -78,6 +79,9 @@ const char kHelp[] =
     "              is reused), so that other tools can be timed on the very same files;\n"
     "              without it the data goes to a temporary folder that is removed\n"
     "  --runs N    runs per task (default 5); the median is printed\n"
+    "  --tasks LIST  only these tasks, by name, separated by commas (a floor and a\n"
+    "              ratio go with their task: print_sheet, view_open, view_zoom_full)\n"
+    "  --reads N   reads of files kept in flight at once (default 16)\n"
     "  --naive     also time the naive fill for comparison\n"
     "\n"
     "Making the data takes a while (about 240 MB of pictures). Files are read warm from\n"
@@ -260,7 +264,9 @@ int main(int argc, char **argv)
     const QCommandLineOption runsOption(QStringLiteral("runs"), QString(), QStringLiteral("N"),
                                         QStringLiteral("5"));
     const QCommandLineOption naive(QStringLiteral("naive"));
-    parser.addOptions({help, data, runsOption, naive});
+    const QCommandLineOption tasksOption(QStringLiteral("tasks"), QString(), QStringLiteral("LIST"));
+    const QCommandLineOption readsOption(QStringLiteral("reads"), QString(), QStringLiteral("N"));
+    parser.addOptions({help, data, runsOption, naive, tasksOption, readsOption});
     if (!parser.parse(app.arguments()) || !parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "%s\n%s", qPrintable(parser.errorText()), kHelp);
         return 2;
@@ -275,6 +281,20 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "--runs wants a positive number\n");
         return 2;
     }
+
+    if (parser.isSet(readsOption)) {
+        bool readsOk = false;
+        const int reads = parser.value(readsOption).toInt(&readsOk);
+        if (!readsOk || reads < 1) {
+            std::fprintf(stderr, "--reads wants a positive number\n");
+            return 2;
+        }
+        setReadsInFlight(reads);
+    }
+    const QStringList tasks = parser.value(tasksOption).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    auto wanted = [&tasks](const char *task) {
+        return tasks.isEmpty() || tasks.contains(QLatin1String(task));
+    };
 
     QTemporaryDir temporary;
     const QString root = parser.isSet(data) ? QDir(parser.value(data)).absolutePath() : temporary.path();
@@ -295,56 +315,69 @@ int main(int argc, char **argv)
             return 1;
         }
     }
-    std::fprintf(stderr, "data in %s (%s), %d threads\n", qPrintable(root), reuse ? "reused" : "made",
-                 QThreadPool::globalInstance()->maxThreadCount());
+    std::fprintf(stderr, "data in %s (%s), %d threads, %d reads in flight\n", qPrintable(root),
+                 reuse ? "reused" : "made", QThreadPool::globalInstance()->maxThreadCount(), readsInFlight());
 
     std::vector<ImagingControl> controls(12);
-    report("fill_first", time(
-                             runs, [&] { deleteThumbnails(d); }, [&] { fillVisit(d, controls); }));
-    report("fill_first_visible", timeFirstVisible(runs, d, controls),
-           "until the first intraoral thumbnail is in its control");
-    report("fill_first_visible_floor", time(runs, nullptr, [&] { decodeOneForThumbnail(d.oral.first()); }),
-           "one of those pictures decoded alone at thumbnail scale");
-    report("fill_cached", time(runs, nullptr, [&] { fillVisit(d, controls); }));
+    if (wanted("fill_first"))
+        report("fill_first", time(
+                                 runs, [&] { deleteThumbnails(d); }, [&] { fillVisit(d, controls); }));
+    if (wanted("fill_first_visible"))
+        report("fill_first_visible", timeFirstVisible(runs, d, controls),
+               "until the first intraoral thumbnail is in its control");
+    if (wanted("fill_first_visible_floor"))
+        report("fill_first_visible_floor",
+               time(runs, nullptr, [&] { decodeOneForThumbnail(d.oral.first()); }),
+               "one of those pictures decoded alone at thumbnail scale");
+    if (wanted("fill_cached"))
+        report("fill_cached", time(runs, nullptr, [&] { fillVisit(d, controls); }));
     const char *listNote = "1200 pictures of 640x480 with camera Exif";
-    report("list_filedate_1200",
-           time(runs, nullptr,
-                [&] {
-                    DatedPictures pictures(listPictures(d.listFolder), 1);
-                    scanOralPictures(pictures);
-                }),
-           listNote);
-    report("list_exif_1200",
-           time(runs, nullptr,
-                [&] {
-                    DatedPictures pictures(listPictures(d.listFolder), 0);
-                    scanOralPictures(pictures);
-                }),
-           listNote);
+    if (wanted("list_filedate_1200"))
+        report("list_filedate_1200",
+               time(runs, nullptr,
+                    [&] {
+                        DatedPictures pictures(listPictures(d.listFolder), 1);
+                        scanOralPictures(pictures);
+                    }),
+               listNote);
+    if (wanted("list_exif_1200"))
+        report("list_exif_1200",
+               time(runs, nullptr,
+                    [&] {
+                        DatedPictures pictures(listPictures(d.listFolder), 0);
+                        scanOralPictures(pictures);
+                    }),
+               listNote);
     const int viewWidth = twipsToPixels(kViewTwips, kViewDpi);
-    report("view_fit",
-           time(runs, nullptr,
-                [&] {
-                    ImagingControl view;
-                    if (view.opLoadFile(d.oral.first(), 0, 0, -1))
-                        view.opResize(float(viewWidth),
-                                      float(double(viewWidth) * view.opBitmapHeight() / view.opBitmapWidth()),
-                                      0);
-                }),
-           "6000x4000 loaded whole, resized to 533 wide");
-    bench::benchPrintSheet(
-        d.oral, d.face, runs, [](int n, auto &before, auto &work) { return time(n, before, work); },
-        [](const char *task, auto &ms, const char *note) { return report(task, ms, note); });
-    bench::benchDicomExport(
-        d.oral, d.face, runs, [](int n, auto &before, auto &work) { return time(n, before, work); },
-        [](const char *task, auto &ms, const char *note) { return report(task, ms, note); });
-    benchViewOpen(d.oral.first(), runs);
-    benchViewZoom(d.oral.first(), runs);
+    if (wanted("view_fit"))
+        report("view_fit",
+               time(runs, nullptr,
+                    [&] {
+                        ImagingControl view;
+                        if (view.opLoadFile(d.oral.first(), 0, 0, -1))
+                            view.opResize(
+                                float(viewWidth),
+                                float(double(viewWidth) * view.opBitmapHeight() / view.opBitmapWidth()), 0);
+                    }),
+               "6000x4000 loaded whole, resized to 533 wide");
+    if (wanted("print_sheet"))
+        bench::benchPrintSheet(
+            d.oral, d.face, runs, [](int n, auto &before, auto &work) { return time(n, before, work); },
+            [](const char *task, auto &ms, const char *note) { return report(task, ms, note); });
+    if (wanted("dicom_export"))
+        bench::benchDicomExport(
+            d.oral, d.face, runs, [](int n, auto &before, auto &work) { return time(n, before, work); },
+            [](const char *task, auto &ms, const char *note) { return report(task, ms, note); });
+    if (wanted("view_open"))
+        benchViewOpen(d.oral.first(), runs);
+    if (wanted("view_zoom_full"))
+        benchViewZoom(d.oral.first(), runs);
     if (parser.isSet(naive))
         report("fill_first_naive",
                time(
                    runs, [&] { deleteThumbnails(d); }, [&] { fillVisitNaive(d); }),
                "whole decode, one thread");
     deleteThumbnails(d);
+    joinWorkers();
     return 0;
 }

@@ -385,7 +385,7 @@ bool ImagingControl::rewriteMetadataOnly(const QString &path)
     }
     if (outcome.status == Status::Unchanged)
         return true;
-    if (Outcome written = writeFileAtomically(path, rewritten); !written)
+    if (Outcome written = rewriteFileAtomically(path, rewritten); !written)
         return fail(std::move(written));
     return true;
 }
@@ -428,8 +428,12 @@ bool ImagingControl::opSaveFile(const QString &path, int format, int, int, int)
             return fail(std::move(carried));
         bytes = std::move(withMetadata);
     }
-    if (Outcome written = writeFileAtomically(path, bytes); !written)
-        return fail(std::move(written));
+    // Over its own picture only while that is still there: one renamed meanwhile
+    // is not brought back under its old name.
+    const Outcome written =
+        overSource ? rewriteFileAtomically(path, bytes) : writeFileAtomically(path, bytes);
+    if (!written)
+        return fail(written);
     return true;
 }
 

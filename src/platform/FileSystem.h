@@ -32,6 +32,9 @@ public:
     int descriptor() const { return fd_; }
     // Flushed, closed and renamed over target, which it replaces; then the folder is flushed.
     Outcome replace(const QString &target);
+    // The same, but only while a file has that name: a file renamed or deleted
+    // meanwhile is not brought back (Missing, the temporary file removed).
+    Outcome replaceExisting(const QString &target);
     // Flushed, closed and renamed to target only while no file has that name
     // (NameTaken otherwise, the temporary file removed).
     Outcome publishNew(const QString &target);
@@ -51,10 +54,21 @@ private:
 // and left untouched.
 Outcome writeFileAtomically(const QString &path, const QByteArray &data);
 
+// The same for a rewrite of an existing file: Missing, and nothing written, when the
+// file has been renamed or deleted meanwhile (by another workstation), so that a
+// rewrite never brings a picture back under its old name.
+Outcome rewriteFileAtomically(const QString &path, const QByteArray &data);
+
 // Renames a file without ever replacing another: NameTaken when the name is in use.
 // Servers that refuse the kernel's no-replace rename get a hard link, and those that
 // refuse links too a reserved empty name that only this rename replaces.
 Outcome renameNoReplace(const QString &from, const QString &to);
+
+// Makes one folder; Unchanged when it is there already (made meanwhile too).
+Outcome makeFolder(const QString &path);
+
+// Moves a file to the desktop's trash; Done's detail is its place there.
+Outcome moveToTrash(const QString &path);
 
 // Removes a file; Missing when it is gone already.
 Outcome removeFile(const QString &path);

@@ -1,0 +1,345 @@
+// Drills of every writing operation of the store: each call of the file layer made
+// to fail, the process killed at each call, a file server that refuses the
+// kernel's no-replace rename and hard links, and two workstations at once.
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdio.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include "faults/StoreDrill.h"
+#include "platform/FileFaults.h"
+#include "store/StoreFiles.h"
+#include "support/StoreTestData.h"
+#include "support/TestSupport.h"
+
+namespace tolvarine {
+
+namespace {
+
+using test::StoreOperation;
+using test::StoreState;
+
+constexpr std::array kErrors{ENOSPC, EIO, EACCES, EXDEV};
+
+QString errorName(int error)
+{
+    switch (error) {
+    case ENOSPC:
+        return "ENOSPC";
+    case EIO:
+        return "EIO";
+    case EACCES:
+        return "EACCES";
+    case EXDEV:
+        return "EXDEV";
+    case EINVAL:
+        return "EINVAL";
+    default:
+        return QString::number(error);
+    }
+}
+
+// Where the store lies: a local disk, or a file server that refuses the kernel's
+// no-replace rename and the swap, and perhaps hard links too.
+enum class Server { None, NoRenameFlags, NoRenameFlagsNoLinks };
+
+void refuseLike(Server server)
+{
+    if (server == Server::None)
+        return;
+    failFileCall(FileCall::RenameNoReplace, 0, EINVAL);
+    failFileCall(FileCall::RenameExchange, 0, EINVAL);
+    if (server == Server::NoRenameFlagsNoLinks)
+        failFileCall(FileCall::Link, 0, EPERM);
+}
+
+bool refusedBy(Server server, FileCall call)
+{
+    return (server != Server::None && (call == FileCall::RenameNoReplace || call == FileCall::RenameExchange))
+           || (server == Server::NoRenameFlagsNoLinks && call == FileCall::Link);
+}
+
+QString serverName(Server server)
+{
+    switch (server) {
+    case Server::None:
+        return "on_a_local_disk";
+    case Server::NoRenameFlags:
+        return "on_a_server_without_rename_flags";
+    case Server::NoRenameFlagsNoLinks:
+        break;
+    }
+    return "on_a_server_without_rename_flags_or_links";
+}
+
+// Deleted pictures go to a trash in the store's own home.
+class HomeIn {
+public:
+    explicit HomeIn(const QString &home) : saved_(qgetenv("HOME")) { qputenv("HOME", home.toLocal8Bit()); }
+    ~HomeIn() { qputenv("HOME", saved_); }
+
+private:
+    QByteArray saved_;
+};
+
+struct Tally {
+    int cases = 0, faults = 0, kills = 0, shareRuns = 0;
+} tally;
+
+class TallyReport : public ::testing::Environment {
+    void TearDown() override
+    {
+        std::printf(
+            "[ drills ] %d operation cases, %d faults injected, %d processes killed, %d runs on a share\n",
+            tally.cases, tally.faults, tally.kills, tally.shareRuns);
+    }
+};
+[[maybe_unused]] ::testing::Environment *const tallyReport =
+    ::testing::AddGlobalTestEnvironment(new TallyReport);
+
+// An operation run clean on a fresh drill store: the store before and after, and
+// how many calls of each kind it made.
+struct CleanRun {
+    StoreState before, after;
+    std::array<int, kFileCallKinds> calls{};
+};
+
+CleanRun cleanRun(const StoreOperation &op, Server server)
+{
+    test::Sandbox box;
+    test::makeDrillStore(box.path());
+    const HomeIn home(box.path() + "/home");
+    CleanRun run;
+    run.before = test::storeState(box.path());
+    clearFileFaults();
+    refuseLike(server);
+    const Outcome outcome = op.run(box.path());
+    for (int kind = 0; kind < kFileCallKinds; ++kind)
+        run.calls[size_t(kind)] = fileCallCount(FileCall(kind));
+    clearFileFaults();
+    EXPECT_TRUE(outcome) << op.name << ": " << outcome.detail.toStdString();
+    run.after = test::storeState(box.path());
+    return run;
+}
+
+std::string drillName(const StoreOperation *op) { return op->name; }
+
+std::vector<const StoreOperation *> allOperations()
+{
+    std::vector<const StoreOperation *> ops;
+    for (const StoreOperation &op : test::storeOperations())
+        ops.push_back(&op);
+    return ops;
+}
+
+// Runs this binary in a role (see FaultsMain.cpp) and returns its wait status.
+int runRole(const QStringList &arguments, const QString &home)
+{
+    QList<QByteArray> args{QCoreApplication::applicationFilePath().toLocal8Bit(), "--role"};
+    for (const QString &a : arguments)
+        args << a.toLocal8Bit();
+    QList<QByteArray> environment{"HOME=" + home.toLocal8Bit()};
+    for (const QString &entry : QProcess::systemEnvironment()) {
+        if (!entry.startsWith("HOME="))
+            environment << entry.toLocal8Bit();
+    }
+    auto pointers = [](QList<QByteArray> &list) {
+        std::vector<char *> out;
+        for (QByteArray &s : list)
+            out.push_back(s.data());
+        out.push_back(nullptr);
+        return out;
+    };
+    std::vector<char *> argv = pointers(args), envp = pointers(environment);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
+        return -1;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+// A mount of the tests' own file server over a backing folder, or why there is none.
+class ShareMount {
+public:
+    ShareMount(const QString &backing, const QString &mountPoint) : mountPoint_(mountPoint)
+    {
+#ifdef TOLVARINE_REFUSING_FS
+        QDir().mkpath(mountPoint);
+        QProcess mount;
+        mount.setProcessChannelMode(QProcess::MergedChannels);
+        mount.start(QStringLiteral(TOLVARINE_REFUSING_FS), {backing, mountPoint});
+        if (!mount.waitForFinished(30000) || mount.exitStatus() != QProcess::NormalExit
+            || mount.exitCode() != 0)
+            reason_ = "the FUSE mount failed: " + QString::fromLocal8Bit(mount.readAll()).trimmed();
+        else
+            mounted_ = true;
+#else
+        Q_UNUSED(backing);
+        reason_ = QStringLiteral("built without libfuse3 (libfuse3-dev)");
+#endif
+    }
+    ~ShareMount()
+    {
+        if (mounted_ && QProcess::execute(QStringLiteral("fusermount3"), {"-u", "-z", mountPoint_}) != 0)
+            ::umount2(QFile::encodeName(mountPoint_).constData(), MNT_DETACH);
+    }
+    explicit operator bool() const { return mounted_; }
+    std::string reason() const { return reason_.toStdString(); }
+
+private:
+    QString mountPoint_;
+    QString reason_;
+    bool mounted_ = false;
+};
+
+// What the share answers to a no-replace rename, a swap and a hard link.
+std::string refusal(const QString &root)
+{
+    const QByteArray from = QFile::encodeName(root + "/program/nopic.jpg");
+    const QByteArray to = QFile::encodeName(root + "/program/probe.jpg");
+    const QByteArray other = QFile::encodeName(root + "/drop/y.jpg");
+    std::string answers;
+    for (const auto &[target, flags] :
+         {std::pair(to, unsigned(RENAME_NOREPLACE)), std::pair(other, unsigned(RENAME_EXCHANGE))}) {
+        const int rc = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, target.constData(), flags);
+        answers += rc == 0 ? "done " : errorName(errno).toStdString() + " ";
+    }
+    const int rc = ::link(from.constData(), to.constData());
+    answers += rc == 0 ? "done" : (errno == EPERM ? "EPERM" : std::to_string(errno));
+    ::unlink(to.constData());
+    return answers;
+}
+
+} // namespace
+
+// Every call of every writing operation made to fail with each error, on a local
+// disk and on a server that refuses no-replace renames and links: every picture
+// stays byte for byte or is as a clean run leaves it, a new file is absent or
+// complete, no temporary file stays, and the operation reports the failure.
+class InjectedFault : public ::testing::TestWithParam<std::tuple<const StoreOperation *, Server>> {};
+
+TEST_P(InjectedFault, LeavesTheStoreWholeAndIsReported)
+{
+    const auto [op, server] = GetParam();
+    const CleanRun clean = cleanRun(*op, server);
+    for (int kind = 0; kind < kFileCallKinds; ++kind) {
+        const FileCall call = FileCall(kind);
+        if (refusedBy(server, call))
+            continue;
+        for (int nth = 1; nth <= clean.calls[size_t(kind)]; ++nth) {
+            for (const int error : kErrors) {
+                test::Sandbox box;
+                test::makeDrillStore(box.path());
+                const HomeIn home(box.path() + "/home");
+                const StoreState before = test::storeState(box.path());
+                clearFileFaults();
+                refuseLike(server);
+                failFileCall(call, nth, error);
+                const Outcome outcome = op->run(box.path());
+                const bool fired = fileCallCount(call) >= nth;
+                clearFileFaults();
+                // A link refused across devices takes the way of servers without links.
+                const bool fallback = std::count(op->fallbacks.begin(), op->fallbacks.end(), call) > 0
+                                      || (call == FileCall::Link && error == EXDEV);
+                const QStringList wrong =
+                    test::violations(*op, box.path(), before, clean.after, test::storeState(box.path()),
+                                     {false, outcome.ok(), true, fired, fallback});
+                EXPECT_TRUE(wrong.isEmpty())
+                    << test::fileCallName(call) << " #" << nth << " " << errorName(error).toStdString()
+                    << ": " << wrong.join("; ").toStdString();
+                ++tally.faults;
+            }
+        }
+    }
+    ++tally.cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Drills, InjectedFault,
+                         ::testing::Combine(::testing::ValuesIn(allOperations()),
+                                            ::testing::Values(Server::None, Server::NoRenameFlags,
+                                                              Server::NoRenameFlagsNoLinks)),
+                         test::namedBy([](const std::tuple<const StoreOperation *, Server> &p) {
+                             return QString(std::get<0>(p)->name) + "_" + serverName(std::get<1>(p));
+                         }));
+
+// The process killed at each call of each operation: what it leaves is the store as
+// before or as a clean run leaves it, file by file; only a hidden temporary file
+// may stay, which no listing shows.
+class KilledProcess : public ::testing::TestWithParam<const StoreOperation *> {};
+
+TEST_P(KilledProcess, LeavesEveryFileWholeOrAbsent)
+{
+    const StoreOperation *op = GetParam();
+    const CleanRun clean = cleanRun(*op, Server::None);
+    for (int kind = 0; kind < kFileCallKinds; ++kind) {
+        for (int nth = 1; nth <= clean.calls[size_t(kind)]; ++nth) {
+            test::Sandbox box;
+            test::makeDrillStore(box.path());
+            const StoreState before = test::storeState(box.path());
+            const int status =
+                runRole({"kill", op->name, QString::number(kind), QString::number(nth), box.path()},
+                        box.path() + "/home");
+            const std::string step =
+                std::string(test::fileCallName(FileCall(kind))) + " #" + std::to_string(nth);
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << step << ": status " << status;
+            const QStringList wrong =
+                test::violations(*op, box.path(), before, clean.after, test::storeState(box.path()), {true});
+            EXPECT_TRUE(wrong.isEmpty()) << step << ": " << wrong.join("; ").toStdString();
+            ++tally.kills;
+        }
+    }
+    ++tally.cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Drills, KilledProcess, ::testing::ValuesIn(allOperations()),
+                         test::namedBy(drillName));
+
+// Every operation on a share mounted through a file system that refuses
+// RENAME_NOREPLACE and the swap with EINVAL, hard links with EPERM, and gives times
+// to 2 seconds: it does all that a local run does, and leaves no temporary file.
+class ShareOperation : public ::testing::TestWithParam<const StoreOperation *> {};
+
+TEST_P(ShareOperation, DoesWhatItDoesOnALocalDisk)
+{
+    const StoreOperation *op = GetParam();
+    const CleanRun clean = cleanRun(*op, Server::None);
+    test::Sandbox box;
+    test::makeDrillStore(box.file("backing"));
+    const QString root = box.file("share");
+    const ShareMount share(box.file("backing"), root);
+    if (!share)
+        GTEST_SKIP() << share.reason();
+    ASSERT_EQ(refusal(root), "EINVAL EINVAL EPERM");
+    const HomeIn home(root + "/home");
+    const StoreState before = test::storeState(root);
+    clearFileFaults();
+    const Outcome outcome = op->run(root);
+    EXPECT_TRUE(outcome) << outcome.detail.toStdString() << " errno " << outcome.error;
+    const QStringList wrong = test::violations(*op, root, before, clean.after, test::storeState(root),
+                                               {false, outcome.ok(), false});
+    EXPECT_TRUE(wrong.isEmpty()) << wrong.join("; ").toStdString();
+    ++tally.shareRuns;
+}
+
+INSTANTIATE_TEST_SUITE_P(Drills, ShareOperation, ::testing::ValuesIn(allOperations()),
+                         test::namedBy(drillName));
+
+} // namespace tolvarine

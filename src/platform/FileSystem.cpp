@@ -246,7 +246,7 @@ Outcome StagedFile::replace(const QString &target)
     return Outcome::done(target);
 }
 
-Outcome StagedFile::replaceExisting(const QString &target)
+Outcome StagedFile::replaceExisting(const QString &target, const FileIdentity &original)
 {
     if (Outcome finished = finish(); !finished)
         return finished;
@@ -255,24 +255,35 @@ Outcome StagedFile::replaceExisting(const QString &target)
         discard();
         return Outcome::failed(status, target, error);
     };
-    // Swapped with the file in one step: a file renamed or deleted meanwhile is not
-    // brought back under its old name. The old bytes then lie under the temporary
-    // name, which discard() removes.
+    // Another workstation may have renamed the file meanwhile, and even put another
+    // picture under its name: only the very file that was read is replaced.
+    const auto gone = [&] { return failed(Status::Missing, ENOENT); };
+    // Swapped with the file in one step, so a name that has gone stays gone. The old
+    // file then lies under the temporary name, which discard() removes; another
+    // file found there is swapped back.
     if (!injectedFailure(FileCall::RenameExchange)
         && ::renameat2(AT_FDCWD, temporary_.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0) {
+        if (fileIdentity(QFile::decodeName(temporary_)) != original) {
+            if (::renameat2(AT_FDCWD, temporary_.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) != 0) {
+                // Never delete another's picture: it stays under the temporary name.
+                pending_ = false;
+                return Outcome::failed(Status::WriteFailed, QFile::decodeName(temporary_), errno);
+            }
+            return gone();
+        }
         discard();
         if (!syncFolder(folder_))
             return Outcome::failed(Status::WriteFailed, target, errno);
         return Outcome::done(target);
     }
     if (errno == ENOENT)
-        return failed(Status::Missing, ENOENT);
+        return gone();
     if (!refusedByServer(errno))
         return failed(Status::WriteFailed, errno);
-    // Servers without the swap: the name is looked at just before it is replaced.
-    struct stat st {};
-    if (::lstat(to.constData(), &st) != 0)
-        return failed(errno == ENOENT ? Status::Missing : Status::WriteFailed, errno);
+    // Servers without the swap: the name is looked at just before it is replaced,
+    // which leaves a moment in which another workstation's rename goes unseen.
+    if (fileIdentity(target) != original)
+        return gone();
     if (injectedFailure(FileCall::Rename) || ::rename(temporary_.constData(), to.constData()) != 0)
         return failed(Status::WriteFailed, errno);
     pending_ = false;
@@ -298,8 +309,9 @@ Outcome StagedFile::publishNew(const QString &target)
 
 namespace {
 
-Outcome writeStaged(const QString &path, const QByteArray &data, bool existingOnly)
+Outcome writeStaged(const QString &path, const QByteArray &data, const std::optional<FileIdentity> &original)
 {
+    const bool existingOnly = original.has_value();
     const bool exists = QFileInfo::exists(path);
     if (existingOnly && !exists)
         return Outcome::failed(Status::Missing, path, ENOENT);
@@ -315,19 +327,27 @@ Outcome writeStaged(const QString &path, const QByteArray &data, bool existingOn
         ::fchmod(file.descriptor(), st.st_mode & 07777);
     if (Outcome written = file.write(data.constData(), data.size()); !written)
         return written;
-    return existingOnly ? file.replaceExisting(path) : file.replace(path);
+    return existingOnly ? file.replaceExisting(path, *original) : file.replace(path);
 }
 
 } // namespace
 
 Outcome writeFileAtomically(const QString &path, const QByteArray &data)
 {
-    return writeStaged(path, data, false);
+    return writeStaged(path, data, std::nullopt);
 }
 
-Outcome rewriteFileAtomically(const QString &path, const QByteArray &data)
+Outcome rewriteFileAtomically(const QString &path, const QByteArray &data, const FileIdentity &original)
 {
-    return writeStaged(path, data, true);
+    return writeStaged(path, data, original);
+}
+
+std::optional<FileIdentity> fileIdentity(const QString &path)
+{
+    struct stat st {};
+    if (::lstat(native(path).constData(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity{quint64(st.st_dev), quint64(st.st_ino)};
 }
 
 Outcome renameNoReplace(const QString &from, const QString &to)

@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <map>
+#include <optional>
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -341,5 +343,190 @@ TEST_P(ShareOperation, DoesWhatItDoesOnALocalDisk)
 
 INSTANTIATE_TEST_SUITE_P(Drills, ShareOperation, ::testing::ValuesIn(allOperations()),
                          test::namedBy(drillName));
+
+
+namespace {
+
+QByteArray contentOf(int i)
+{
+    QByteArray bytes = QByteArray("dropped file ") + QByteArray::number(i) + '\n';
+    quint32 x = 2654435761u * quint32(i + 1);
+    for (int n = 0; n < 2000 + (i % 7) * 1500; ++n) {
+        x = x * 1664525u + 1013904223u;
+        bytes += char(x >> 24);
+    }
+    return bytes;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()) << path.toStdString();
+}
+
+// The files directly in a folder, hidden ones too: name and bytes.
+std::map<QString, QByteArray> filesIn(const QString &folder)
+{
+    std::map<QString, QByteArray> files;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        files[name] = test::bytesOf(folder + "/" + name);
+    return files;
+}
+
+QStringList temporaries(const std::map<QString, QByteArray> &files)
+{
+    QStringList found;
+    for (const auto &[name, bytes] : files) {
+        if (name.startsWith(".tolvarine-"))
+            found << "temporary file left: " + name;
+    }
+    return found;
+}
+
+constexpr int kDropped = 200, kAlreadyThere = 5, kVisitPictures = 7;
+
+// Patient 00123 already holds five pictures whose names five dropped files have too.
+void prepareImport(const QString &root)
+{
+    for (int i = 0; i < kDropped; ++i)
+        writeFile(root + QString("/drop/s%1.jpg").arg(i, 3, 10, QChar('0')), contentOf(i));
+    for (int i = 0; i < kAlreadyThere; ++i)
+        writeFile(test::drillPatient(root) + QString("/s%1.jpg").arg(i * 40, 3, 10, QChar('0')), contentOf(-1 - i));
+}
+
+// Every dropped file is there once, whole; the five that were there are untouched.
+QStringList importWrong(const QString &root)
+{
+    const std::map<QString, QByteArray> files = filesIn(test::drillPatient(root));
+    QStringList wrong = temporaries(files);
+    std::map<QByteArray, int> held;
+    for (const auto &[name, bytes] : files)
+        ++held[bytes];
+    for (int i = 0; i < kAlreadyThere; ++i) {
+        const QString name = QString("s%1.jpg").arg(i * 40, 3, 10, QChar('0'));
+        if (!files.count(name) || files.at(name) != contentOf(-1 - i))
+            wrong << "replaced: " + name;
+        held[contentOf(-1 - i)]--;
+    }
+    for (int i = 0; i < kDropped; ++i) {
+        if (held[contentOf(i)] != 1)
+            wrong << QString("dropped file %1 held %2 times").arg(i).arg(held[contentOf(i)]);
+        held[contentOf(i)] = 0;
+    }
+    for (const auto &[bytes, count] : held) {
+        if (count != 0)
+            wrong << QString("a file of %1 bytes that was never dropped").arg(bytes.size());
+    }
+    return wrong;
+}
+
+QByteArray visitPicture(int i)
+{
+    return test::encodeJpegWithExif(test::makeQuadrantImage(40 + 4 * i, 30), "2009:05:12 09:00:00");
+}
+
+void prepareVisit(const QString &root)
+{
+    for (int i = 0; i < kVisitPictures; ++i)
+        writeFile(test::drillPatient(root) + QString("/p%1.jpg").arg(i + 1), visitPicture(i));
+}
+
+// Seven pictures, each picture's compressed data once: re-dated or not, none lost,
+// none brought back under an old name, none cut short.
+QStringList visitWrong(const QString &root)
+{
+    const std::map<QString, QByteArray> files = filesIn(test::drillPatient(root));
+    QStringList wrong = temporaries(files);
+    QList<QByteArray> scans, expected;
+    for (const auto &[name, bytes] : files) {
+        if (!name.startsWith("."))
+            scans << test::jpegScanData(bytes);
+    }
+    for (int i = 0; i < kVisitPictures; ++i)
+        expected << test::jpegScanData(visitPicture(i));
+    std::sort(scans.begin(), scans.end());
+    std::sort(expected.begin(), expected.end());
+    if (scans != expected) {
+        QStringList names;
+        for (const auto &[name, bytes] : files)
+            names << name;
+        wrong << QString("%1 pictures where 7 were: %2").arg(scans.size()).arg(names.join(" "));
+    }
+    return wrong;
+}
+
+struct Workstations {
+    const char *name;
+    void (*prepare)(const QString &root);
+    QStringList (*first)(const QString &root);
+    QStringList (*second)(const QString &root);
+    QStringList (*wrong)(const QString &root);
+    bool onShare;
+};
+
+QStringList importRole(const QString &root) { return {"import", root, "123", root + "/drop"}; }
+QStringList renameRole(const QString &root) { return {"rename", root}; }
+QStringList redateRole(const QString &root) { return {"redate", root, "15"}; }
+
+} // namespace
+
+// Two workstations on one store at once, each a process of its own, started
+// together: the same 200 files imported into one patient by both, and a visit
+// renamed on one while the other lists it and changes its dates.
+class TwoWorkstations : public ::testing::TestWithParam<Workstations> {};
+
+TEST_P(TwoWorkstations, LoseNothingAndReplaceNothing)
+{
+    const Workstations &w = GetParam();
+    test::Sandbox box;
+    w.prepare(box.file("backing"));
+    if (HasFatalFailure())
+        return;
+    QString root = box.file("backing");
+    std::optional<ShareMount> share;
+    if (w.onShare) {
+        root = box.file("share");
+        share.emplace(box.file("backing"), root);
+        if (!*share)
+            GTEST_SKIP() << share->reason();
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", box.file("home"));
+    QProcess first, second;
+    for (auto [process, role] : {std::pair(&first, w.first(root)), std::pair(&second, w.second(root))}) {
+        process->setProcessEnvironment(environment);
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(QCoreApplication::applicationFilePath(), QStringList{"--role"} + role);
+    }
+    for (QProcess *process : {&first, &second}) {
+        while (!process->canReadLine())
+            ASSERT_TRUE(process->waitForReadyRead(60000)) << "a workstation never became ready";
+        ASSERT_EQ(process->readLine().trimmed(), "ready");
+    }
+    for (QProcess *process : {&first, &second}) {
+        process->write("go\n");
+        process->waitForBytesWritten(10000);
+    }
+    for (QProcess *process : {&first, &second}) {
+        ASSERT_TRUE(process->waitForFinished(120000));
+        const QByteArray said = process->readAll().trimmed();
+        EXPECT_EQ(process->exitStatus(), QProcess::NormalExit) << said.toStdString();
+        EXPECT_EQ(process->exitCode(), 0) << said.toStdString();
+        std::printf("[ drills ] %s: %s\n", w.name, said.constData());
+    }
+    const QStringList wrong = w.wrong(root);
+    EXPECT_TRUE(wrong.isEmpty()) << wrong.join("; ").toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drills, TwoWorkstations,
+    ::testing::Values(Workstations{"import_same_files", prepareImport, importRole, importRole, importWrong, false},
+                      Workstations{"rename_while_redating", prepareVisit, renameRole, redateRole, visitWrong, false},
+                      // Not the renaming on a share: without the swap a re-date there looks at the
+                      // name just before replacing it, and a rename in that moment is missed.
+                      Workstations{"import_same_files_on_a_share", prepareImport, importRole, importRole,
+                                   importWrong, true}),
+    test::namedBy([](const Workstations &w) { return w.name; }));
 
 } // namespace tolvarine

@@ -306,7 +306,7 @@ int renameRole(const QString &root)
     const QString patient = drillPatient(root);
     waitForGo();
     int round = 0;
-    for (; round < 100000 && !QFileInfo::exists(root + "/redated"); ++round) {
+    for (; round < 20000 && !QFileInfo::exists(root + "/redated"); ++round) {
         const QStringList shown = listPictures(patient);
         const QString prefix = round % 2 ? QStringLiteral("B-") : QStringLiteral("A-");
         renameToDisplayOrder(

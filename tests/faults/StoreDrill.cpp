@@ -1,6 +1,7 @@
 #include "faults/StoreDrill.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -176,6 +177,22 @@ const char *fileCallName(FileCall call)
     return names[int(call)];
 }
 
+void refuseLike(Server server)
+{
+    if (server == Server::None)
+        return;
+    failFileCall(FileCall::RenameNoReplace, 0, EINVAL);
+    failFileCall(FileCall::RenameExchange, 0, EINVAL);
+    if (server == Server::NoRenameFlagsNoLinks)
+        failFileCall(FileCall::Link, 0, EPERM);
+}
+
+bool refusedBy(Server server, FileCall call)
+{
+    return (server != Server::None && (call == FileCall::RenameNoReplace || call == FileCall::RenameExchange))
+           || (server == Server::NoRenameFlagsNoLinks && call == FileCall::Link);
+}
+
 StoreState storeState(const QString &root)
 {
     // A trash of the desktop's kind: the home one, or one at the top of a mount.
@@ -238,11 +255,16 @@ QStringList violations(const StoreOperation &op, const QString &root, const Stor
                 : waypoints.contains(file.sha)
                       || std::any_of(clean.files.begin(), clean.files.end(),
                                      [&](const auto &entry) { return entry.second.sha == file.sha; });
+        const bool reservation = end.killed && end.server == Server::NoRenameFlagsNoLinks
+                                 && !before.files.count(relative) && file.sha == sha({});
+        if (reservation)
+            continue;
         if (!whole)
             found << "neither as before nor as a clean run leaves it: " + relative;
         if (isPicture(relative) && inStore(relative)) {
             const int allowed = std::max({pictureCount(before, file.sha), pictureCount(clean, file.sha),
-                                          int(waypoints.contains(file.sha))});
+                                          int(waypoints.contains(file.sha))})
+                                + int(end.killed && end.server == Server::NoRenameFlags);
             if (pictureCount(after, file.sha) > allowed)
                 found << "picture now held twice: " + relative;
         }
@@ -346,6 +368,7 @@ int runChildRole(const QStringList &arguments)
         const StoreOperation *op = findOperation(arguments.value(1));
         if (!op)
             return 2;
+        refuseLike(Server(arguments.value(5).toInt()));
         killAtFileCall(FileCall(arguments.value(2).toInt()), arguments.value(3).toInt());
         op->run(arguments.value(4));
         return 3; // the kill never came

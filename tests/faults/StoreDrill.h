@@ -38,6 +38,13 @@ const StoreOperation *findOperation(const QString &name);
 
 const char *fileCallName(FileCall call);
 
+// Where the store lies: a local disk, or a file server that refuses the kernel's
+// no-replace rename and the swap, and perhaps hard links too. The file layer is
+// told to refuse them as that server would.
+enum class Server { None, NoRenameFlags, NoRenameFlagsNoLinks };
+void refuseLike(Server server);
+bool refusedBy(Server server, FileCall call);
+
 // Every file under root: relative path, SHA-256 of the content and last-modified
 // second. Files in a trash are kept apart, by content only.
 struct FileState {
@@ -54,13 +61,17 @@ StoreState storeState(const QString &root);
 // before, set against a clean run of the same operation: a file that is neither as
 // before nor as the clean run left it (a cut-off or stray file), a picture lost, a
 // content now twice, a temporary file left (listed, or at all unless killed), or a
-// failure reported as success. Empty when all holds.
+// failure reported as success. Empty when all holds. A process killed on a server
+// without the no-replace rename may leave what its way round leaves in that moment:
+// a picture under both its old and new name (links), or the empty file that held the
+// new name (neither).
 struct DrillEnd {
     bool killed = false;
     bool reportedOk = false;
     bool faultInjected = true;
     bool faultFired = true;
     bool faultHasFallback = false;
+    Server server = Server::None;
 };
 QStringList violations(const StoreOperation &op, const QString &root, const StoreState &before,
                        const StoreState &clean, const StoreState &after, const DrillEnd &end);

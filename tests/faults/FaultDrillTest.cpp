@@ -514,8 +514,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Workstations{"import_same_files", prepareImport, importRole, importRole, importWrong, false},
         Workstations{"rename_while_redating", prepareVisit, renameRole, redateRole, visitWrong, false},
-        // Not the renaming on a share: without the swap a re-date there looks at the
-        // name just before replacing it, and a rename in that moment is missed.
+        // Without the swap a re-date on a share looks at the name just before it
+        // replaces it: two renames of the other in that moment would go unseen.
+        Workstations{"rename_while_redating_on_a_share", prepareVisit, renameRole, redateRole, visitWrong,
+                     true},
         Workstations{"import_same_files_on_a_share", prepareImport, importRole, importRole, importWrong,
                      true}),
     test::namedBy([](const Workstations &w) { return w.name; }));

@@ -75,7 +75,8 @@ Outcome rewriteFileAtomically(const QString &path, const QByteArray &data, const
 
 // Renames a file without ever replacing another: NameTaken when the name is in use.
 // Servers that refuse the kernel's no-replace rename get a hard link, and those that
-// refuse links too a reserved empty name that only this rename replaces.
+// refuse links too a reserved empty name that only this rename replaces. A process
+// ended in between leaves the file under both names, or that empty file.
 Outcome renameNoReplace(const QString &from, const QString &to);
 
 // Makes one folder; Unchanged when it is there already (made meanwhile too).

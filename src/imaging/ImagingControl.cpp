@@ -392,9 +392,12 @@ std::map<int, QString> ImagingControl::mappedComments() const
 bool ImagingControl::rewriteMetadataOnly(const QString &path)
 {
     // The bytes on disk now, not those of the load: whatever the file holds keeps its picture.
+    const std::optional<FileIdentity> original = fileIdentity(path);
     QByteArray current;
     if (Outcome read = readWholeFile(path, current, kMaxFileBytes); !read)
         return fail(std::move(read));
+    if (!original)
+        return fail(Status::Missing, path);
     QByteArray rewritten;
     Outcome outcome = rewriteMetadata(current, mappedComments(), rewritten);
     if (!outcome) {
@@ -403,7 +406,7 @@ bool ImagingControl::rewriteMetadataOnly(const QString &path)
     }
     if (outcome.status == Status::Unchanged)
         return true;
-    if (Outcome written = writeFileAtomically(path, rewritten); !written)
+    if (Outcome written = rewriteFileAtomically(path, rewritten, *original); !written)
         return fail(std::move(written));
     return true;
 }
@@ -446,8 +449,15 @@ bool ImagingControl::opSaveFile(const QString &path, int format, int, int, int)
             return fail(std::move(carried));
         bytes = std::move(withMetadata);
     }
-    if (Outcome written = writeFileAtomically(path, bytes); !written)
-        return fail(std::move(written));
+    // Over its own picture only while that is still there: one renamed meanwhile
+    // is not brought back under its old name.
+    const std::optional<FileIdentity> original = overSource ? fileIdentity(path) : std::nullopt;
+    if (overSource && !original)
+        return fail(Status::Missing, path);
+    const Outcome written =
+        overSource ? rewriteFileAtomically(path, bytes, *original) : writeFileAtomically(path, bytes);
+    if (!written)
+        return fail(written);
     return true;
 }
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-#include <QDir>
 #include <QFileInfo>
 
+#include "platform/FileSystem.h"
 #include "store/PatientNumber.h"
 #include "store/StoreCopy.h"
 #include "store/StoreFiles.h"
@@ -35,12 +35,6 @@ int16_t toInt16(int value) { return int16_t(std::clamp(value, 0, 32767)); }
 // The bar ends where the index of the last file ends: with seven files at 6, as
 // the window was drawn for, and with more files further on.
 int16_t progressMaximum(int fileCount) { return toInt16(std::max(1, fileCount - 1)); }
-
-void makeFolder(const QString &folder)
-{
-    if (!folder.isEmpty() && !QFileInfo(folder).isDir())
-        QDir().mkdir(folder);
-}
 
 ImportFailureReason failureReason(Status status)
 {
@@ -118,6 +112,7 @@ ImportResult DropImport::run(DropRequest request)
         state_.intImportMax = progressMaximum(int(request.files.size()));
         call(host.showProgress, state_.intImportMax);
         result.patientFolder = patientFolder(request.pictFolda, *krNo);
+        // A folder that cannot be made fails the copies into it, which are reported.
         makeFolder(groupFolder(request.pictFolda, *krNo));
         makeFolder(result.patientFolder);
     } else {
@@ -132,7 +127,8 @@ ImportResult DropImport::run(DropRequest request)
 
     const QString face =
         result.patientFolder.isEmpty() ? QString() : faceFolderForCreating(result.patientFolder);
-    makeFolder(face);
+    if (!face.isEmpty())
+        makeFolder(face);
     result.targetFolder = request.dropIsOral ? result.patientFolder : face;
 
     copyFiles(host, request, result);

@@ -4,7 +4,6 @@
 
 #include <QDate>
 #include <QDir>
-#include <QFile>
 #include <QStandardPaths>
 #include <QTime>
 
@@ -43,6 +42,7 @@ std::optional<int> typedNumber(const QString &text)
 Outcome renameToDisplayOrder(const QString &pressed, const std::function<QString(int position)> &pictureAt,
                              const std::function<QString(int number)> &nameFor)
 {
+    Outcome result = Outcome::done();
     for (int k = 0; k < int(pressed.size()); ++k) {
         const QString path = pictureAt(pressed.at(k).digitValue());
         const QString name = nameFor(k + 1);
@@ -57,8 +57,10 @@ Outcome renameToDisplayOrder(const QString &pressed, const std::function<QString
         const Outcome moved = renameNoReplace(path, renamed);
         if (moved.status == Status::NameTaken)
             return moved;
+        if (!moved && result)
+            result = moved;
     }
-    return Outcome::done();
+    return result;
 }
 
 Outcome copyBlankPicture(const QString &templatePath, const QString &folder)
@@ -79,9 +81,8 @@ Outcome discardPicture(const QString &path)
     // The home trash's parent may not exist yet on a fresh account; without it
     // Qt finds no trash and the picture would be deleted for good.
     QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
-    QString inTrash;
-    if (QFile::moveToTrash(path, &inTrash))
-        return Outcome::done(inTrash);
+    if (Outcome trashed = moveToTrash(path))
+        return trashed;
     // No trash on that file system (or none Qt can reach without copying).
     const Outcome removed = removeFile(path);
     return removed ? Outcome::done() : removed;

@@ -16,7 +16,8 @@ namespace tolvarine {
 // compared ignoring case, stops the renaming there with NameTaken and that name in
 // the detail; names changed before stay changed. Nothing is ever replaced, not even
 // a file that appears between the check and the rename. Any other failed rename is
-// skipped. pressed holds one digit per position, in the order pressed.
+// skipped, and the first such failure returned once the others were tried. pressed
+// holds one digit per position, in the order pressed.
 Outcome renameToDisplayOrder(const QString &pressed, const std::function<QString(int position)> &pictureAt,
                              const std::function<QString(int number)> &nameFor);
 

@@ -22,12 +22,21 @@ enum class FileCall {
     Remove,          // a file is removed
     SetTime,         // the last-write time is set
     SyncFolder,      // the folder's entries are flushed
+    RenameExchange,  // a rename that swaps with its target, so only a file still there is replaced
+    MakeFolder,      // a folder is made
+    Trash,           // a file is moved to the desktop's trash
 };
+inline constexpr int kFileCallKinds = int(FileCall::Trash) + 1;
 
 // Makes the nth call of that kind from now on (1 = the next one) fail with error;
 // nth 0 makes every call of that kind fail, as a server that refuses it would.
 // For tests and fault drills; free in normal runs.
 void failFileCall(FileCall call, int nth, int error);
+
+// Ends the process with SIGKILL at the nth call of that kind, before the call is
+// made, as a killed program or a power cut ends it mid-operation.
+void killAtFileCall(FileCall call, int nth);
+
 void clearFileFaults();
 
 // How many calls of that kind were made since the last clearFileFaults(), so that a

@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -46,12 +47,12 @@ namespace {
 struct FaultPlan {
     int nth = -1; // calls of this kind still to pass before one fails; 0 = every call
     int error = 0;
+    bool kill = false; // the process ends there instead
 };
-constexpr int kCallKinds = int(FileCall::SyncFolder) + 1;
 std::atomic<bool> faultsArmed{false};
 std::mutex faultMutex;
-std::array<FaultPlan, kCallKinds> faultPlans;
-std::array<std::atomic<int>, kCallKinds> callCounts{};
+std::array<FaultPlan, kFileCallKinds> faultPlans;
+std::array<std::atomic<int>, kFileCallKinds> callCounts{};
 
 // Counts the call and says whether the drill wants it to fail (errno then set).
 bool injectedFailure(FileCall call)
@@ -68,6 +69,8 @@ bool injectedFailure(FileCall call)
         --plan.nth;
         return false;
     }
+    if (plan.kill)
+        std::raise(SIGKILL);
     errno = plan.error;
     if (plan.nth == 1)
         plan.nth = -1;
@@ -153,7 +156,14 @@ bool refusedByServer(int error)
 void failFileCall(FileCall call, int nth, int error)
 {
     const std::lock_guard<std::mutex> lock(faultMutex);
-    faultPlans[size_t(call)] = {nth, error};
+    faultPlans[size_t(call)] = {nth, error, false};
+    faultsArmed.store(true);
+}
+
+void killAtFileCall(FileCall call, int nth)
+{
+    const std::lock_guard<std::mutex> lock(faultMutex);
+    faultPlans[size_t(call)] = {nth, 0, true};
     faultsArmed.store(true);
 }
 
@@ -263,6 +273,52 @@ Outcome StagedFile::replace(const QString &target)
     return Outcome::done(target);
 }
 
+Outcome StagedFile::replaceExisting(const QString &target, const FileIdentity &original)
+{
+    if (Outcome finished = finish(); !finished)
+        return finished;
+    const QByteArray to = native(target);
+    auto failed = [&](Status status, int error) {
+        discard();
+        return Outcome::failed(status, target, error);
+    };
+    // Another workstation may have renamed the file meanwhile, and even put another
+    // picture under its name: only the very file that was read is replaced.
+    const auto gone = [&] { return failed(Status::Missing, ENOENT); };
+    // Swapped with the file in one step, so a name that has gone stays gone. The old
+    // file then lies under the temporary name, which discard() removes; another
+    // file found there is swapped back.
+    if (!injectedFailure(FileCall::RenameExchange)
+        && ::renameat2(AT_FDCWD, temporary_.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0) {
+        if (fileIdentity(QFile::decodeName(temporary_)) != original) {
+            if (::renameat2(AT_FDCWD, temporary_.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) != 0) {
+                // Never delete another's picture: it stays under the temporary name.
+                pending_ = false;
+                return Outcome::failed(Status::WriteFailed, QFile::decodeName(temporary_), errno);
+            }
+            return gone();
+        }
+        discard();
+        if (!syncFolder(folder_))
+            return Outcome::failed(Status::WriteFailed, target, errno);
+        return Outcome::done(target);
+    }
+    if (errno == ENOENT)
+        return gone();
+    if (!refusedByServer(errno))
+        return failed(Status::WriteFailed, errno);
+    // Servers without the swap: the name is looked at just before it is replaced,
+    // which leaves a moment in which another workstation's rename goes unseen.
+    if (fileIdentity(target) != original)
+        return gone();
+    if (injectedFailure(FileCall::Rename) || ::rename(temporary_.constData(), to.constData()) != 0)
+        return failed(Status::WriteFailed, errno);
+    pending_ = false;
+    if (!syncFolder(folder_))
+        return Outcome::failed(Status::WriteFailed, target, errno);
+    return Outcome::done(target);
+}
+
 Outcome StagedFile::publishNew(const QString &target)
 {
     if (Outcome finished = finish(); !finished)
@@ -278,9 +334,15 @@ Outcome StagedFile::publishNew(const QString &target)
     return Outcome::done(target);
 }
 
-Outcome writeFileAtomically(const QString &path, const QByteArray &data)
+namespace {
+
+Outcome writeStaged(const QString &path, const QByteArray &data, const std::optional<FileIdentity> &original)
 {
-    if (QFileInfo::exists(path) && isReadOnlyFile(path))
+    const bool existingOnly = original.has_value();
+    const bool exists = QFileInfo::exists(path);
+    if (existingOnly && !exists)
+        return Outcome::failed(Status::Missing, path, ENOENT);
+    if (exists && isReadOnlyFile(path))
         return Outcome::failed(Status::ReadOnly, path, EACCES);
 
     StagedFile file;
@@ -292,7 +354,27 @@ Outcome writeFileAtomically(const QString &path, const QByteArray &data)
         ::fchmod(file.descriptor(), st.st_mode & 07777);
     if (Outcome written = file.write(data.constData(), data.size()); !written)
         return written;
-    return file.replace(path);
+    return existingOnly ? file.replaceExisting(path, *original) : file.replace(path);
+}
+
+} // namespace
+
+Outcome writeFileAtomically(const QString &path, const QByteArray &data)
+{
+    return writeStaged(path, data, std::nullopt);
+}
+
+Outcome rewriteFileAtomically(const QString &path, const QByteArray &data, const FileIdentity &original)
+{
+    return writeStaged(path, data, original);
+}
+
+std::optional<FileIdentity> fileIdentity(const QString &path)
+{
+    struct stat st {};
+    if (::lstat(native(path).constData(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity{quint64(st.st_dev), quint64(st.st_ino)};
 }
 
 Outcome renameNoReplace(const QString &from, const QString &to)
@@ -309,10 +391,15 @@ Outcome renameNoReplace(const QString &from, const QString &to)
     if (!refusedByServer(errno))
         return failed(errno);
 
-    // A hard link fails on an existing name as well.
+    // A hard link fails on an existing name as well. Until the old name is gone the
+    // file has two; when it cannot go, the new one is taken back, so that no picture
+    // is left listed twice under a rename reported as done.
     if (!injectedFailure(FileCall::Link) && ::link(source.constData(), target.constData()) == 0) {
-        unlinkFile(source);
-        return Outcome::done(to);
+        if (unlinkFile(source))
+            return Outcome::done(to);
+        const int error = errno;
+        ::unlink(target.constData());
+        return failed(error);
     }
     if (!refusedByServer(errno) && errno != EXDEV && errno != EMLINK)
         return failed(errno);
@@ -329,6 +416,27 @@ Outcome renameNoReplace(const QString &from, const QString &to)
         return failed(error);
     }
     return Outcome::done(to);
+}
+
+Outcome makeFolder(const QString &path)
+{
+    if (QFileInfo(path).isDir())
+        return Outcome::unchanged(path);
+    if (!injectedFailure(FileCall::MakeFolder) && ::mkdir(native(path).constData(), 0777) == 0)
+        return Outcome::done(path);
+    const int error = errno;
+    // Made meanwhile by someone else: as good.
+    if (error == EEXIST && QFileInfo(path).isDir())
+        return Outcome::unchanged(path);
+    return Outcome::failed(error == ENOENT ? Status::FolderMissing : Status::WriteFailed, path, error);
+}
+
+Outcome moveToTrash(const QString &path)
+{
+    QString inTrash;
+    if (injectedFailure(FileCall::Trash) || !QFile::moveToTrash(path, &inTrash))
+        return Outcome::failed(Status::WriteFailed, path, errno);
+    return Outcome::done(inTrash);
 }
 
 Outcome removeFile(const QString &path)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,6 +16,16 @@ QString systemErrorText(int error);
 // A file with no write permission bit is read-only for Tolvarine, whoever runs it:
 // the program never overwrites, re-dates or deletes it (renaming is allowed).
 bool isReadOnlyFile(const QString &path);
+
+// Which file a name leads to: the same device and inode is the same file, whatever
+// it is called now.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileIdentity &other) const { return device == other.device && inode == other.inode; }
+    bool operator!=(const FileIdentity &other) const { return !(*this == other); }
+};
+std::optional<FileIdentity> fileIdentity(const QString &path);
 
 // A file written beside its target under a hidden temporary name that no listing
 // takes for a picture, then published under its real name. Every step is checked:
@@ -32,6 +44,10 @@ public:
     int descriptor() const { return fd_; }
     // Flushed, closed and renamed over target, which it replaces; then the folder is flushed.
     Outcome replace(const QString &target);
+    // The same, but only while the name still leads to the original file: a file
+    // renamed or deleted meanwhile is not brought back, nor one that took its name
+    // replaced (Missing, the temporary file removed).
+    Outcome replaceExisting(const QString &target, const FileIdentity &original);
     // Flushed, closed and renamed to target only while no file has that name
     // (NameTaken otherwise, the temporary file removed).
     Outcome publishNew(const QString &target);
@@ -51,10 +67,23 @@ private:
 // and left untouched.
 Outcome writeFileAtomically(const QString &path, const QByteArray &data);
 
+// The same for a rewrite of the file that was read (original, taken before reading
+// it): Missing, and nothing written, when that file has been renamed or deleted
+// meanwhile (by another workstation), so that a rewrite never brings a picture back
+// under its old name nor replaces another picture that took the name.
+Outcome rewriteFileAtomically(const QString &path, const QByteArray &data, const FileIdentity &original);
+
 // Renames a file without ever replacing another: NameTaken when the name is in use.
 // Servers that refuse the kernel's no-replace rename get a hard link, and those that
-// refuse links too a reserved empty name that only this rename replaces.
+// refuse links too a reserved empty name that only this rename replaces. A process
+// ended in between leaves the file under both names, or that empty file.
 Outcome renameNoReplace(const QString &from, const QString &to);
+
+// Makes one folder; Unchanged when it is there already (made meanwhile too).
+Outcome makeFolder(const QString &path);
+
+// Moves a file to the desktop's trash; Done's detail is its place there.
+Outcome moveToTrash(const QString &path);
 
 // Removes a file; Missing when it is gone already.
 Outcome removeFile(const QString &path);

@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include <QFile>
@@ -99,6 +101,20 @@ bool sameContent(int source, off_t size, const QString &existing)
     return true;
 }
 
+// On a file server without the no-replace rename another workstation holds a name
+// with an empty file for the moment before its copy is renamed over it: an empty
+// file met with a copy in hand is given that moment, so that the same picture
+// dropped on two workstations at once is not filed twice.
+void awaitReservedName(const QString &existing, off_t copySize)
+{
+    for (int wait = 0; copySize > 0 && wait < 50; ++wait) {
+        struct stat st {};
+        if (::stat(native(existing).constData(), &st) != 0 || st.st_size != 0)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
 enum class Publish { Done, NameTaken, ReadFailed, WriteFailed };
 
 Publish publishCopy(int source, const struct stat &sourceStat, const QString &folder, const QString &name,
@@ -175,6 +191,7 @@ Outcome copyIntoFolder(const QString &source, const QString &folder, const QStri
         const QString name = number == 1 ? fileName : numberedName(fileName, number);
         const QString existing = resolveCaseInsensitive(joinPath(folder, name));
         if (!existing.isEmpty()) {
+            awaitReservedName(existing, st.st_size);
             if (sameContent(in.get(), st.st_size, existing))
                 return Outcome::unchanged(existing);
             continue;

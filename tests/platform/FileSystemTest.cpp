@@ -150,3 +150,48 @@ TEST(FileSystem, PublishingNeverReplacesOnRefusingServers)
         EXPECT_EQ(entriesOf(box.path()), (QStringList{"free.jpg", "taken.jpg"}));
     }
 }
+
+struct RewriteRace {
+    const char *name;
+    bool swapRefused; // a file server without RENAME_EXCHANGE
+    bool nameRetaken; // another workstation put another picture under the old name
+};
+
+class RewriteOfARenamedPicture : public ::testing::TestWithParam<RewriteRace> {};
+
+// Another workstation renames the picture between its read and its rewrite, and may
+// put another under the old name: the rewrite is refused as Missing, the renamed
+// picture and the other one stay byte for byte, and nothing else is left.
+TEST_P(RewriteOfARenamedPicture, ReplacesNothingAndBringsNothingBack)
+{
+    test::Sandbox box;
+    const QString path = box.write("p.jpg", "the picture read");
+    const std::optional<FileIdentity> original = fileIdentity(path);
+    ASSERT_TRUE(original);
+    ASSERT_TRUE(QFile::rename(path, box.file("renamed.jpg")));
+    if (GetParam().nameRetaken)
+        box.write("p.jpg", "another picture");
+    FileFaultsCleared faults;
+    if (GetParam().swapRefused)
+        failFileCall(FileCall::RenameExchange, 0, EINVAL);
+
+    const Outcome outcome = rewriteFileAtomically(path, "rewritten", *original);
+
+    EXPECT_EQ(outcome.status, Status::Missing);
+    QByteArray read;
+    ASSERT_TRUE(readWholeFile(box.file("renamed.jpg"), read, 1024));
+    EXPECT_EQ(read, "the picture read");
+    if (GetParam().nameRetaken) {
+        ASSERT_TRUE(readWholeFile(path, read, 1024));
+        EXPECT_EQ(read, "another picture");
+    }
+    EXPECT_EQ(entriesOf(box.path()),
+              GetParam().nameRetaken ? QStringList({"p.jpg", "renamed.jpg"}) : QStringList({"renamed.jpg"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Races, RewriteOfARenamedPicture,
+                         ::testing::Values(RewriteRace{"name_gone", false, false},
+                                           RewriteRace{"name_retaken", false, true},
+                                           RewriteRace{"name_gone_without_swap", true, false},
+                                           RewriteRace{"name_retaken_without_swap", true, true}),
+                         test::namedBy([](const RewriteRace &r) { return r.name; }));

@@ -1,9 +1,12 @@
 #include "imaging/JpegStructure.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include <QFile>
+
+#include "platform/FileSystem.h"
 
 namespace tolvarine {
 
@@ -136,12 +139,9 @@ std::vector<JpegSegment> jpegSegments(const QByteArray &jpeg)
 Outcome readJpegHeader(const QString &path, QByteArray &head)
 {
     head.clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const Status status =
-            file.error() == QFileDevice::OpenError && !file.exists() ? Status::Missing : Status::Unreadable;
-        return Outcome::failed(status, QStringLiteral("%1: %2").arg(file.errorString(), path));
-    }
+    QFile file;
+    if (Outcome opened = openRegularFile(path, file); !opened)
+        return opened;
     qsizetype chunk = 64 * 1024;
     for (;;) {
         const QByteArray more = file.read(chunk);
@@ -181,7 +181,12 @@ Outcome readJpegHeader(const QString &path, QByteArray &head)
 
 bool jpegIsComplete(const QByteArray &jpeg) { return jpegEndOfImage(jpeg) >= 0; }
 
-qsizetype jpegEndOfImage(const QByteArray &jpeg)
+namespace {
+
+// Walks the scans from the first SOS on, calling visit with each marker segment
+// between them (the SOS ones included) until it returns false. Offset just past
+// the end-of-image marker, or -1 (see jpegEndOfImage) or when visit stopped.
+template <typename Visit> qsizetype walkScans(const QByteArray &jpeg, Visit &&visit)
 {
     qsizetype pos = scanOffset(jpeg);
     if (pos < 0)
@@ -190,7 +195,7 @@ qsizetype jpegEndOfImage(const QByteArray &jpeg)
     const qsizetype size = jpeg.size();
     // pos is at a marker segment (the first SOS); after each segment comes entropy data.
     for (;;) {
-        if (pos + 4 > size)
+        if (pos + 4 > size || !visit(data[pos + 1], pos))
             return -1;
         const int length = (data[pos + 2] << 8) | data[pos + 3];
         if (length < 2)
@@ -219,6 +224,62 @@ qsizetype jpegEndOfImage(const QByteArray &jpeg)
             }
         }
     }
+}
+
+bool isProgressive(uchar startOfFrame)
+{
+    return startOfFrame == 0xC2 || startOfFrame == 0xC6 || startOfFrame == 0xCA || startOfFrame == 0xCE;
+}
+
+} // namespace
+
+qsizetype jpegEndOfImage(const QByteArray &jpeg)
+{
+    return walkScans(jpeg, [](uchar, qsizetype) { return true; });
+}
+
+JpegDecodeCost jpegDecodeCost(const QByteArray &jpeg, int mostScans)
+{
+    JpegDecodeCost cost;
+    const auto *d = reinterpret_cast<const uchar *>(jpeg.constData());
+    qsizetype frame = -1;
+    uchar frameMarker = 0;
+    qsizetype sos = -1;
+    walkSegments(jpeg, sos, [&](const Segment &s) {
+        if (frame < 0 && isStartOfFrame(s.marker) && s.size >= 10) {
+            frame = s.offset;
+            frameMarker = s.marker;
+        }
+    });
+    walkScans(jpeg, [&](uchar marker, qsizetype) {
+        if (marker == kSos)
+            ++cost.scans;
+        return cost.scans <= mostScans;
+    });
+    if (frame < 0)
+        return cost;
+    const int height = (d[frame + 5] << 8) | d[frame + 6];
+    const int width = (d[frame + 7] << 8) | d[frame + 8];
+    const int components = d[frame + 9];
+    const int frameSize = (d[frame + 2] << 8) | d[frame + 3];
+    if (components < 1 || 8 + 3 * components > frameSize)
+        return cost;
+    // A first scan that does not take every component is followed by others.
+    const bool firstScanPartial = sos >= 0 && sos + 4 < jpeg.size() && d[sos + 4] < components;
+    if (!isProgressive(frameMarker) && cost.scans <= 1 && !firstScanPartial)
+        return cost;
+    int hMax = 1, vMax = 1;
+    for (int c = 0; c < components; ++c) {
+        hMax = std::max(hMax, d[frame + 11 + 3 * c] >> 4);
+        vMax = std::max(vMax, d[frame + 11 + 3 * c] & 15);
+    }
+    for (int c = 0; c < components; ++c) {
+        const int h = std::max(1, d[frame + 11 + 3 * c] >> 4), v = std::max(1, d[frame + 11 + 3 * c] & 15);
+        const qint64 across = (qint64(width) * h + 8 * hMax - 1) / (8 * hMax);
+        const qint64 down = ((qint64(height) * v + 8 * vMax - 1) / (8 * vMax) + v - 1) / v * v;
+        cost.coefficientBytes += across * down * 64 * 2;
+    }
+    return cost;
 }
 
 bool samePictureData(const QByteArray &a, const QByteArray &b)

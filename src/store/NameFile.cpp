@@ -63,6 +63,14 @@ std::optional<QString> readPatientName(const QString &nameFilePath)
     QByteArray bytes;
     if (!readWholeFile(existing, bytes, kMaxNameFileBytes))
         return std::nullopt;
+    // UTF-16 is decoded whole; it is the only encoding whose line breaks are not
+    // single bytes.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const std::optional<QString> text = decodeUtf8OrCp932(bytes);
+        if (!text || text->contains(QChar(0)))
+            return std::nullopt;
+        return firstNameField(*text);
+    }
     // Line breaks are single bytes in both encodings, so the first line can be cut
     // before decoding; later lines then cannot spoil the encoding guess.
     const int cr = int(bytes.indexOf('\r'));
@@ -72,7 +80,12 @@ std::optional<QString> readPatientName(const QString &nameFilePath)
         end = cr;
     if (lf >= 0 && lf < end)
         end = lf;
-    const std::optional<QString> text = decodeUtf8OrCp932(bytes.left(end));
+    // A NUL byte is no part of a name (UTF-16 without its BOM, a binary file): the
+    // name shown would be written back in its place.
+    const QByteArray line = bytes.left(end);
+    if (line.contains('\0'))
+        return std::nullopt;
+    const std::optional<QString> text = decodeUtf8OrCp932(line);
     if (!text)
         return std::nullopt;
     return firstNameField(*text);

@@ -1,4 +1,5 @@
 #include <QStandardPaths>
+#include <QThreadPool>
 #ifdef TOLVARINE_TEST_WIDGETS
 #include <QApplication>
 using TestApplication = QApplication;
@@ -18,5 +19,9 @@ int main(int argc, char **argv)
     QStandardPaths::setTestModeEnabled(true);
     TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // No worker thread may still be winding down when the leak checker stops the world at
+    // exit: its tracer is known to crash on a thread in the middle of exiting.
+    QThreadPool::globalInstance()->waitForDone();
+    return result;
 }

@@ -63,6 +63,11 @@ std::optional<QString> readPatientName(const QString &nameFilePath)
     QByteArray bytes;
     if (!readWholeFile(existing, bytes, kMaxNameFileBytes))
         return std::nullopt;
+    return patientNameFromBytes(bytes);
+}
+
+std::optional<QString> patientNameFromBytes(const QByteArray &bytes)
+{
     // UTF-16 is decoded whole; it is the only encoding whose line breaks are not
     // single bytes.
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {

@@ -10,16 +10,16 @@
 namespace tolvarine::test {
 
 // What one case of the robustness tables is held to: it ends within the time
-// limit and its peak memory stays within Qt's image allocation limit plus 100 MB.
-// A case that hangs ends the whole process after a generous grace, naming itself,
-// and so does one that crashes.
+// limit of processor time (and a looser one on the clock) and its peak memory stays within Qt's image
+// allocation limit plus 100 MB. A case that hangs ends the whole process after a generous grace, naming
+// itself, and so does one that crashes.
 struct CaseLimits {
     qint64 milliseconds;
     qint64 bytes;
 };
 CaseLimits caseLimits();
 
-// Runs one operation of a case, measured: elapsed time around it, and the peak
+// Runs one operation of a case, measured: processor and elapsed time around it, and the peak
 // resident memory it added (the high-water mark is reset before it starts).
 // Failing a limit is a test failure naming the case.
 void measured(const std::string &caseName, const std::function<void()> &operation);

@@ -178,8 +178,9 @@ void expectOnlyThumbnailsAdded(const CaseStore &s, const test::TreeChanges &chan
         EXPECT_TRUE(thumbnail.width() == kThumbnailWidth || thumbnail.height() == kThumbnailWidth)
             << path.toStdString() << " " << thumbnail.width() << "x" << thumbnail.height();
     }
-    if (!replacing)
+    if (!replacing) {
         EXPECT_TRUE(changes.changed.empty()) << test::describe(changes);
+    }
     for (const auto &[path, hash] : changes.changed)
         EXPECT_TRUE(path.endsWith("sn.cmp") && !QImage(s.pict + QFile::decodeName(path)).isNull())
             << test::describe(changes);
@@ -236,9 +237,10 @@ void runPanelFill(const std::string &name, const CaseStore &s, bool replacing)
     // unless its proportions cannot be held, and then it is no thumbnail to keep. A
     // thumbnail file that decodes is shown as it is.
     const auto expectThumbnail = [](const PanelPicture &p, bool quarter) {
-        if (!p.image.isNull() && !p.fromThumbnail && p.keepThumbnail)
+        if (!p.image.isNull() && !p.fromThumbnail && p.keepThumbnail) {
             EXPECT_EQ(quarter ? p.image.height() : p.image.width(), kThumbnailWidth)
                 << p.picture.toStdString();
+        }
     };
     for (const PanelPicture &p : oral)
         expectThumbnail(p, false);
@@ -280,8 +282,9 @@ void runView(const std::string &name, const CaseStore &s)
     } else {
         EXPECT_TRUE(view.fittedImage().isNull());
     }
-    if (zoomed && zoomed->ok())
+    if (zoomed && zoomed->ok()) {
         EXPECT_FALSE(view.zoomTile().image.isNull());
+    }
     EXPECT_TRUE(s.changes().none()) << test::describe(s.changes());
 }
 
@@ -324,8 +327,9 @@ void runDateRewrite(const std::string &name, const CaseStore &s)
         exif = writeExifDate(control, s.bad, kNewDate);
         time = setFileTime(s.bad, kNewDate);
     });
-    if (s.regular)
+    if (s.regular) {
         EXPECT_TRUE(time.ok()) << time.detail.toStdString();
+    }
     const test::TreeChanges changes = s.changes();
     if (exif) {
         const QByteArray now = test::bytesOf(s.bad);
@@ -503,8 +507,9 @@ INSTANTIATE_TEST_SUITE_P(Robustness, OddFiles,
 void expectPlainText(const QString &text, bool writtenBack)
 {
     EXPECT_FALSE(text.contains(QChar(0))) << text.toStdString();
-    if (writtenBack)
+    if (writtenBack) {
         EXPECT_FALSE(text.contains(QChar(0xFFFD))) << text.toStdString();
+    }
 }
 
 class TextFiles : public ::testing::TestWithParam<test::TextKind> {};
@@ -522,8 +527,9 @@ TEST_P(TextFiles, ReadWhatTheyHoldOrNothingWithinLimits)
             const test::Tree before = test::treeOf(box.path());
             std::optional<QString> read;
             test::measured(name, [&] { read = readPatientName(path); });
-            if (bad.expected)
+            if (bad.expected) {
                 EXPECT_EQ(read.value_or(QStringLiteral("(unreadable)")), *bad.expected);
+            }
             EXPECT_TRUE(test::changesBetween(before, test::treeOf(box.path())).none());
             if (!read || read->isEmpty())
                 continue;
@@ -538,8 +544,9 @@ TEST_P(TextFiles, ReadWhatTheyHoldOrNothingWithinLimits)
             std::optional<ClinicIni> ini;
             test::measured(name, [&] { ini = readClinicIni(box.file(QStringLiteral("program"))); });
             ASSERT_TRUE(ini.has_value());
-            if (bad.expected)
+            if (bad.expected) {
                 EXPECT_EQ(ini->ClinicName, *bad.expected);
+            }
             for (const QString &value : {ini->ClinicName, ini->ClinicFontSize, ini->ClinicFontName}) {
                 expectPlainText(value, false);
                 EXPECT_LE(cp932ByteLength(value), kClinicValueMaxBytes);

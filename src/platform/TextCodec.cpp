@@ -66,7 +66,10 @@ std::optional<QString> decodeUtf8OrCp932(const QByteArray &bytes)
     // Windows' editors save "Unicode" as UTF-16 with its BOM.
     const auto strictly = [](QStringDecoder::Encoding encoding,
                              QByteArrayView data) -> std::optional<QString> {
-        QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
+        // A BOM is only taken off the start of the file, here above: one inside the
+        // text is a character of it, and the name written back must read back whole.
+        QStringDecoder decoder(encoding,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         QString text = decoder.decode(data);
         if (decoder.hasError())
             return std::nullopt;

@@ -838,6 +838,9 @@ std::vector<BadText> badTexts(TextKind kind)
         {"100K_line", cp932(body(QString(100000, QChar(u'歯')))), {}},
         {"10MB", cp932(body(name)) + QByteArray(10 * 1024 * 1024, 'x'), {}},
         {"10MB_single_line", QByteArray(10 * 1024 * 1024, 'y'), {}},
+        // Found by fuzzing: a BOM inside the text, quoted alone, must read back after a write.
+        {"quoted_BOM", body(QStringLiteral("\"\uFEFF\"歯科")).toUtf8(),
+         ini ? std::optional<QString>() : QStringLiteral("\uFEFF")},
     };
     if (ini) {
         out.push_back({"no_Clinic_section", cp932(QStringLiteral("Name=歯科\r\n")), QStringLiteral("Err")});

@@ -320,7 +320,9 @@ void runPrint(const std::string &name, const CaseStore &s)
 
 void runDateRewrite(const std::string &name, const CaseStore &s)
 {
-    const QByteArray was = test::bytesOf(s.bad);
+    // Read only when it is a regular file (opening a pipe waits for a writer); the
+    // odd files all hold the good picture.
+    const QByteArray was = s.regular ? test::bytesOf(s.bad) : test::goodPicture();
     Outcome exif, time;
     test::measured(name, [&] {
         ImagingControl control;
@@ -353,9 +355,13 @@ void runImport(const std::string &name, const CaseStore &s)
     const test::TreeChanges changes = s.changes();
     EXPECT_EQ(result.imported.size() + qsizetype(result.failures.size()), 1);
     EXPECT_TRUE(changes.removed.empty() && changes.changed.empty()) << test::describe(changes);
-    EXPECT_EQ(changes.added.size(), size_t(result.imported.size())) << test::describe(changes);
+    // A picture the store already holds is imported as that file, adding none.
+    const QByteArray dropped = test::sha256(s.regular ? test::bytesOf(s.dropped) : test::goodPicture());
+    EXPECT_LE(changes.added.size(), size_t(result.imported.size())) << test::describe(changes);
+    for (const QString &path : result.imported)
+        EXPECT_EQ(test::sha256(test::bytesOf(path)), dropped) << path.toStdString();
     for (const auto &[path, hash] : changes.added)
-        EXPECT_EQ(hash, test::sha256(test::bytesOf(s.dropped))) << path.toStdString();
+        EXPECT_EQ(hash, dropped) << path.toStdString();
 }
 
 void runBlankPicture(const std::string &name, const CaseStore &s)

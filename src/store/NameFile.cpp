@@ -31,10 +31,12 @@ QString dropTrailingBlanks(const QString &text)
     return text.left(end);
 }
 
-// Quoting only helps a name with a comma; a name with a quote cannot be quoted.
+// Quoting keeps a comma, and blanks at either end, in the name as it reads back; a
+// name with a quote cannot be quoted.
 bool needsQuotes(const QString &name)
 {
-    return name.contains(QLatin1Char(',')) && !name.contains(QLatin1Char('"'));
+    const bool blankEnd = !name.isEmpty() && (isBlank(name.front()) || isBlank(name.back()));
+    return (blankEnd || name.contains(QLatin1Char(','))) && !name.contains(QLatin1Char('"'));
 }
 
 } // namespace

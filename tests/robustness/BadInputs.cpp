@@ -841,6 +841,8 @@ std::vector<BadText> badTexts(TextKind kind)
         // Found by fuzzing: a BOM inside the text, quoted alone, must read back after a write.
         {"quoted_BOM", body(QStringLiteral("\"\uFEFF\"歯科")).toUtf8(),
          ini ? std::optional<QString>() : QStringLiteral("\uFEFF")},
+        {"quote_left_open_before_a_blank", QByteArray("\xEF\xBB\xBF\"YYamada \r\nnakoma\n"),
+         ini ? std::optional<QString>() : QStringLiteral("YYamada ")},
     };
     if (ini) {
         out.push_back({"no_Clinic_section", cp932(QStringLiteral("Name=歯科\r\n")), QStringLiteral("Err")});

@@ -71,7 +71,10 @@ std::optional<QString> decodeUtf8OrCp932(const QByteArray &bytes)
         QStringDecoder decoder(encoding,
                                QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         QString text = decoder.decode(data);
-        if (decoder.hasError())
+        // Half a UTF-16 unit, or half of a surrogate pair, is no character: such a
+        // name could be shown but never written back.
+        const bool wide = encoding != QStringDecoder::Utf8;
+        if (decoder.hasError() || (wide && data.size() % 2 != 0) || !QStringView(text).isValidUtf16())
             return std::nullopt;
         return text;
     };

@@ -841,6 +841,8 @@ std::vector<BadText> badTexts(TextKind kind)
         // Found by fuzzing: a BOM inside the text, quoted alone, must read back after a write.
         {"quoted_BOM", body(QStringLiteral("\"\uFEFF\"歯科")).toUtf8(),
          ini ? std::optional<QString>() : QStringLiteral("\uFEFF")},
+        {"UTF16_lone_surrogate_and_odd_byte", QByteArray::fromBase64("//5ZWQDf//9hjv////8ADWEACg=="),
+         std::optional<QString>()},
         {"quote_left_open_before_a_blank", QByteArray("\xEF\xBB\xBF\"YYamada \r\nnakoma\n"),
          ini ? std::optional<QString>() : QStringLiteral("YYamada ")},
     };

@@ -4,6 +4,7 @@
 // operation's own intended write. One table per fault class.
 
 #include <array>
+#include <cstdio>
 #include <map>
 #include <tuple>
 
@@ -479,6 +480,20 @@ INSTANTIATE_TEST_SUITE_P(Robustness, BadPictures,
                              return std::string(test::faultName(std::get<0>(param))) + "_"
                                     + operationName(std::get<1>(param));
                          }));
+
+// The corpus stays large enough to mean something; the count is printed for the record.
+TEST(Robustness, CorpusHoldsAtLeast300Cases)
+{
+    size_t pictures = 0;
+    for (PictureFault fault : {PictureFault::NotJpeg, PictureFault::CutShort, PictureFault::Header,
+                               PictureFault::Coding, PictureFault::Exif, PictureFault::Mutated})
+        pictures += corpusOf(fault).size();
+    const size_t texts =
+        test::badTexts(test::TextKind::NameFile).size() + test::badTexts(test::TextKind::ClinicIni).size();
+    const size_t odd = test::oddNames().size();
+    std::printf("bad pictures %zu, text files %zu, odd files %zu\n", pictures, texts, odd);
+    EXPECT_GE(pictures + texts + odd, 300u);
+}
 
 // --- odd names and files that are no pictures ------------------------------------
 

@@ -727,10 +727,11 @@ std::vector<BadPicture> mutated()
     std::vector<BadPicture> out;
     const QByteArray good = goodPicture();
     const qsizetype scan = firstSegment(good, 0xDA).offset;
-    // Every fifth byte of the segments before the picture data, overwritten by
-    // FF, 00 or its own complement in turn; then places in the picture data.
+    // Every ninth byte of the segments before the picture data, overwritten by
+    // FF, 00 or its own complement in turn (so each field meets each over the
+    // structure's repeats); then places in the picture data.
     int k = 0;
-    for (qsizetype at = 2; at < scan + 14; at += 5, ++k) {
+    for (qsizetype at = 2; at < scan + 14; at += 9, ++k) {
         const char by = k % 3 == 0 ? char(0xFF) : k % 3 == 1 ? char(0) : char(~good[at]);
         add(out,
             "byte_" + std::to_string(at)

@@ -728,8 +728,7 @@ std::vector<BadPicture> mutated()
     const QByteArray good = goodPicture();
     const qsizetype scan = firstSegment(good, 0xDA).offset;
     // Every ninth byte of the segments before the picture data, overwritten by
-    // FF, 00 or its own complement in turn (so each field meets each over the
-    // structure's repeats); then places in the picture data.
+    // FF, 00 or its own complement in turn; then places in the picture data.
     int k = 0;
     for (qsizetype at = 2; at < scan + 14; at += 9, ++k) {
         const char by = k % 3 == 0 ? char(0xFF) : k % 3 == 1 ? char(0) : char(~good[at]);

@@ -27,6 +27,21 @@ namespace {
 constexpr qint64 kMaxFileBytes = ImagingControl::kMaxPictureBytes;
 constexpr qint64 kMaxClaimedPixels = 400LL * 1000 * 1000;
 constexpr int kMaxResizeSide = 32768;
+// Each scan is a pass over the whole picture; cameras and editors write at most a
+// few dozen, and libjpeg-turbo's own tools stop at this many.
+constexpr int kMostScans = 500;
+
+// Qt's limit for one decoded image, which the program's other large buffers keep
+// too; 0 when it is switched off.
+qint64 allocationLimitBytes() { return qint64(QImageReader::allocationLimit()) * 1024 * 1024; }
+
+// Whether a bitmap of that size, at the four bytes a pixel every later step turns
+// it into, stays within the limit.
+bool withinAllocationLimit(QSize size)
+{
+    const qint64 limit = allocationLimitBytes();
+    return limit <= 0 || qint64(size.width()) * size.height() * 4 <= limit;
+}
 
 constexpr int kThumbnailQuality = 90;
 constexpr int kPictureQuality = 95;
@@ -218,6 +233,11 @@ bool ImagingControl::opLoadBytes(const PictureBytes &file, QSize wantedSize)
             reader.setScaledSize(decodeSize);
     }
     const QSize stored = reader.size();
+    if (!withinAllocationLimit(decodeSize.isValid() ? decodeSize : stored))
+        return fail(Status::Refused, QStringLiteral("picture too large (%1 x %2): %3")
+                                         .arg(stored.width())
+                                         .arg(stored.height())
+                                         .arg(path));
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return fail(jpeg ? Status::Damaged : Status::Unreadable,
@@ -258,6 +278,18 @@ bool ImagingControl::checkPicture(const PictureBytes &file, bool &jpeg)
                                              .arg(claimed.width())
                                              .arg(claimed.height())
                                              .arg(path));
+        // What the decoder spends before a single pixel comes out: a pass per scan,
+        // and for a progressive picture all its coefficients, whatever the scale.
+        const JpegDecodeCost cost = jpegDecodeCost(bytes, kMostScans);
+        if (cost.scans > kMostScans)
+            return fail(Status::Refused,
+                        QStringLiteral("picture in more than %1 scans: %2").arg(kMostScans).arg(path));
+        if (allocationLimitBytes() > 0 && cost.coefficientBytes > allocationLimitBytes())
+            return fail(Status::Refused,
+                        QStringLiteral("picture too large to decode (%1 x %2 in several scans): %3")
+                            .arg(claimed.width())
+                            .arg(claimed.height())
+                            .arg(path));
     }
     return true;
 }

@@ -6,6 +6,8 @@
 
 #include "platform/FileSystem.h"
 
+#include "platform/FileSystem.h"
+
 namespace tolvarine {
 
 namespace {
@@ -200,7 +202,12 @@ Outcome readJpegHeader(const QString &path, QByteArray &head, HeaderEnd end)
 
 bool jpegIsComplete(const QByteArray &jpeg) { return jpegEndOfImage(jpeg) >= 0; }
 
-qsizetype jpegEndOfImage(const QByteArray &jpeg)
+namespace {
+
+// Walks the scans from the first SOS on, calling visit with each marker segment
+// between them (the SOS ones included) until it returns false. Offset just past
+// the end-of-image marker, or -1 (see jpegEndOfImage) or when visit stopped.
+template <typename Visit> qsizetype walkScans(const QByteArray &jpeg, Visit &&visit)
 {
     qsizetype pos = scanOffset(jpeg);
     if (pos < 0)
@@ -209,7 +216,7 @@ qsizetype jpegEndOfImage(const QByteArray &jpeg)
     const qsizetype size = jpeg.size();
     // pos is at a marker segment (the first SOS); after each segment comes entropy data.
     for (;;) {
-        if (pos + 4 > size)
+        if (pos + 4 > size || !visit(data[pos + 1], pos))
             return -1;
         const int length = (data[pos + 2] << 8) | data[pos + 3];
         if (length < 2)
@@ -238,6 +245,62 @@ qsizetype jpegEndOfImage(const QByteArray &jpeg)
             }
         }
     }
+}
+
+bool isProgressive(uchar startOfFrame)
+{
+    return startOfFrame == 0xC2 || startOfFrame == 0xC6 || startOfFrame == 0xCA || startOfFrame == 0xCE;
+}
+
+} // namespace
+
+qsizetype jpegEndOfImage(const QByteArray &jpeg)
+{
+    return walkScans(jpeg, [](uchar, qsizetype) { return true; });
+}
+
+JpegDecodeCost jpegDecodeCost(const QByteArray &jpeg, int mostScans)
+{
+    JpegDecodeCost cost;
+    const auto *d = reinterpret_cast<const uchar *>(jpeg.constData());
+    qsizetype frame = -1;
+    uchar frameMarker = 0;
+    qsizetype sos = -1;
+    walkSegments(jpeg, sos, [&](const Segment &s) {
+        if (frame < 0 && isStartOfFrame(s.marker) && s.size >= 10) {
+            frame = s.offset;
+            frameMarker = s.marker;
+        }
+    });
+    walkScans(jpeg, [&](uchar marker, qsizetype) {
+        if (marker == kSos)
+            ++cost.scans;
+        return cost.scans <= mostScans;
+    });
+    if (frame < 0)
+        return cost;
+    const int height = (d[frame + 5] << 8) | d[frame + 6];
+    const int width = (d[frame + 7] << 8) | d[frame + 8];
+    const int components = d[frame + 9];
+    const int frameSize = (d[frame + 2] << 8) | d[frame + 3];
+    if (components < 1 || 8 + 3 * components > frameSize)
+        return cost;
+    // A first scan that does not take every component is followed by others.
+    const bool firstScanPartial = sos >= 0 && sos + 4 < jpeg.size() && d[sos + 4] < components;
+    if (!isProgressive(frameMarker) && cost.scans <= 1 && !firstScanPartial)
+        return cost;
+    int hMax = 1, vMax = 1;
+    for (int c = 0; c < components; ++c) {
+        hMax = std::max(hMax, d[frame + 11 + 3 * c] >> 4);
+        vMax = std::max(vMax, d[frame + 11 + 3 * c] & 15);
+    }
+    for (int c = 0; c < components; ++c) {
+        const int h = std::max(1, d[frame + 11 + 3 * c] >> 4), v = std::max(1, d[frame + 11 + 3 * c] & 15);
+        const qint64 across = (qint64(width) * h + 8 * hMax - 1) / (8 * hMax);
+        const qint64 down = ((qint64(height) * v + 8 * vMax - 1) / (8 * vMax) + v - 1) / v * v;
+        cost.coefficientBytes += across * down * 64 * 2;
+    }
+    return cost;
 }
 
 bool samePictureData(const QByteArray &a, const QByteArray &b)

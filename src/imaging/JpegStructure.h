@@ -56,6 +56,16 @@ Outcome readJpegHeader(const QString &path, QByteArray &head, HeaderEnd end = He
 qsizetype jpegEndOfImage(const QByteArray &jpeg);
 bool jpegIsComplete(const QByteArray &jpeg);
 
+// What decoding a JPEG costs beyond its output: its scans, each of which the
+// decoder takes as a pass over the whole picture (counted up to one more than
+// mostScans), and, for a picture coded in several scans, the bytes of the whole
+// picture's coefficients, which the decoder holds at any scale it decodes to.
+struct JpegDecodeCost {
+    int scans = 0;
+    qint64 coefficientBytes = 0;
+};
+JpegDecodeCost jpegDecodeCost(const QByteArray &jpeg, int mostScans);
+
 // Whether two JPEG files hold the same compressed picture: the same tables,
 // frame header and restart interval, and the same bytes from the first scan on.
 bool samePictureData(const QByteArray &a, const QByteArray &b);

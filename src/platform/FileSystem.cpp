@@ -464,8 +464,16 @@ Outcome setLastWriteTime(const QString &path, qint64 seconds)
     // A read-only file is never re-dated, whatever privileges the program runs with.
     if (isReadOnlyFile(path))
         return Outcome::failed(Status::ReadOnly, path, EACCES);
-    const int fd =
-        injectedFailure(FileCall::Open) ? -1 : ::open(native(path).constData(), O_WRONLY | O_CLOEXEC);
+    // Not waiting for a pipe's reader, and never re-dating a device under a picture's name.
+    int fd = injectedFailure(FileCall::Open)
+                 ? -1
+                 : ::open(native(path).constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        fd = -1;
+        errno = EINVAL;
+    }
     if (fd < 0)
         return Outcome::failed(Status::ReadOnly, path, errno);
     const bool set = setModifiedTime(fd, seconds);
@@ -476,14 +484,30 @@ Outcome setLastWriteTime(const QString &path, qint64 seconds)
     return set && closed ? Outcome::done(path) : Outcome::failed(Status::WriteFailed, path, error);
 }
 
+Outcome openRegularFile(const QString &path, QFile &file)
+{
+    Outcome failure;
+    const int fd = openForReading(path, failure);
+    if (fd < 0)
+        return failure;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return Outcome::failed(Status::Unreadable, QStringLiteral("%1: %2").arg(file.errorString(), path));
+    }
+    return Outcome::done(path);
+}
+
+bool isRegularFile(const QString &path)
+{
+    struct stat st {};
+    return ::stat(native(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 Outcome readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const int code = errno;
-        const Status status = QFileInfo::exists(path) ? Status::Unreadable : Status::Missing;
-        return Outcome::failed(status, file.errorString(), code);
-    }
+    QFile file;
+    if (Outcome opened = openRegularFile(path, file); !opened)
+        return opened;
     if (file.size() > maxBytes)
         return Outcome::failed(Status::Refused, QStringLiteral("file too large: %1").arg(path), EFBIG);
     delayFileRead(path, file.size());
@@ -504,9 +528,21 @@ Outcome readFailure(Status status, int error, const QString &path)
 
 int openForReading(const QString &path, Outcome &failure)
 {
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        failure = readFailure(errno == ENOENT ? Status::Missing : Status::Unreadable, errno, path);
+    // Without waiting: a pipe or a device under a picture's name must not hang a reader.
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        const int code = errno;
+        failure = readFailure(code == ENOENT || code == ENOTDIR ? Status::Missing : Status::Unreadable, code, path);
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const bool folder = S_ISDIR(st.st_mode);
+        ::close(fd);
+        const int code = folder ? EISDIR : EINVAL;
+        failure = readFailure(folder ? Status::IsFolder : Status::Unreadable, code, path);
+        return -1;
+    }
     return fd;
 }
 

@@ -7,6 +7,8 @@
 
 #include "platform/Outcome.h"
 
+class QFile;
+
 namespace tolvarine {
 
 // The system's description of an errno value ("No such file or directory"); safe
@@ -95,7 +97,14 @@ bool setModifiedTime(int fd, qint64 seconds, long nanoseconds = 0);
 // be opened for writing.
 Outcome setLastWriteTime(const QString &path, qint64 seconds);
 
-// Reads a whole file, refusing anything larger than maxBytes.
+// Opens a regular file for reading without waiting. A pipe or a device under a
+// picture's name (a link to one, or one that took the name after a listing) is
+// refused (Unreadable, IsFolder for a folder) instead of blocking or never ending.
+Outcome openRegularFile(const QString &path, QFile &file);
+// Whether the path, links followed, is a regular file.
+bool isRegularFile(const QString &path);
+
+// Reads a whole regular file, refusing anything larger than maxBytes.
 Outcome readWholeFile(const QString &path, QByteArray &out, qint64 maxBytes);
 
 // A file opened for reading: the descriptor, or -1 with failure set (Missing when

@@ -62,14 +62,31 @@ std::optional<QByteArray> encodeCp932(const QString &text)
 
 std::optional<QString> decodeUtf8OrCp932(const QByteArray &bytes)
 {
-    QByteArray data = bytes;
-    if (data.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(data.mid(3));
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString asUtf8 = decoder.decode(data);
-    if (!decoder.hasError())
+    // A BOM says what the rest is; bytes that are not what it says are not text.
+    // Windows' editors save "Unicode" as UTF-16 with its BOM.
+    const auto strictly = [](QStringDecoder::Encoding encoding,
+                             QByteArrayView data) -> std::optional<QString> {
+        // A BOM is only taken off the start of the file, here above: one inside the
+        // text is a character of it, and the name written back must read back whole.
+        QStringDecoder decoder(encoding,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        QString text = decoder.decode(data);
+        // Half a UTF-16 unit, or half of a surrogate pair, is no character: such a
+        // name could be shown but never written back.
+        const bool wide = encoding != QStringDecoder::Utf8;
+        if (decoder.hasError() || (wide && data.size() % 2 != 0) || !QStringView(text).isValidUtf16())
+            return std::nullopt;
+        return text;
+    };
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return strictly(QStringDecoder::Utf8, QByteArrayView(bytes).sliced(3));
+    if (bytes.startsWith("\xFF\xFE"))
+        return strictly(QStringDecoder::Utf16LE, QByteArrayView(bytes).sliced(2));
+    if (bytes.startsWith("\xFE\xFF"))
+        return strictly(QStringDecoder::Utf16BE, QByteArrayView(bytes).sliced(2));
+    if (const auto asUtf8 = strictly(QStringDecoder::Utf8, bytes))
         return asUtf8;
-    return decodeCp932(data);
+    return decodeCp932(bytes);
 }
 
 int cp932ByteLength(const QString &text)

@@ -12,7 +12,8 @@ std::optional<QString> decodeCp932(const QByteArray &bytes);
 std::optional<QByteArray> encodeCp932(const QString &text);
 
 // Text files of the store and beside the program: UTF-8 when the bytes are valid
-// UTF-8 (a BOM is dropped), otherwise CP932. Undecodable bytes give nullopt.
+// UTF-8 (a BOM is dropped), otherwise CP932; UTF-16 when a BOM says so. Undecodable
+// bytes, or bytes that are not what their BOM says, give nullopt.
 std::optional<QString> decodeUtf8OrCp932(const QByteArray &bytes);
 
 // Length of text in CP932 bytes; characters CP932 cannot hold count as their UTF-8 size.

@@ -45,7 +45,7 @@ struct Loaded {
 // opens but holds no picture the decoder takes.
 Outcome loadFailure(const QString &path, const QString &decoderError)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int error = errno;
         return Outcome::failed(error == ENOENT ? Status::Missing : Status::Unreadable,

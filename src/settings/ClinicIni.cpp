@@ -98,6 +98,11 @@ std::optional<ClinicIni> readClinicIni(const QString &folder)
     QByteArray bytes;
     if (!readWholeFile(path, bytes, kMaxIniBytes))
         return ClinicIni{kErr, kErr, kErr};
+    return clinicIniFromBytes(bytes);
+}
+
+ClinicIni clinicIniFromBytes(const QByteArray &bytes)
+{
     const QString text = decodeIniText(bytes);
     return ClinicIni{clinicValue(text, QStringLiteral("Name")), clinicValue(text, QStringLiteral("Size")),
                      clinicValue(text, QStringLiteral("Font"))};

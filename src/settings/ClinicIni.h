@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include <QByteArray>
 #include <QString>
 
 namespace tolvarine {
@@ -30,6 +31,8 @@ QString clinicIniPath(const QString &folder);
 
 // nullopt when folder holds no "clinic.ini". An unreadable file gives "Err" for all three.
 std::optional<ClinicIni> readClinicIni(const QString &folder);
+// The values from the bytes of a "clinic.ini".
+ClinicIni clinicIniFromBytes(const QByteArray &bytes);
 
 // A numeric size, rounded to the nearest integer (halves to even) and kept within
 // 8..16; anything else keeps the design size.

@@ -31,10 +31,12 @@ QString dropTrailingBlanks(const QString &text)
     return text.left(end);
 }
 
-// Quoting only helps a name with a comma; a name with a quote cannot be quoted.
+// Quoting keeps a comma, and blanks at either end, in the name as it reads back; a
+// name with a quote cannot be quoted.
 bool needsQuotes(const QString &name)
 {
-    return name.contains(QLatin1Char(',')) && !name.contains(QLatin1Char('"'));
+    const bool blankEnd = !name.isEmpty() && (isBlank(name.front()) || isBlank(name.back()));
+    return (blankEnd || name.contains(QLatin1Char(','))) && !name.contains(QLatin1Char('"'));
 }
 
 } // namespace
@@ -63,6 +65,19 @@ std::optional<QString> readPatientName(const QString &nameFilePath)
     QByteArray bytes;
     if (!readWholeFile(existing, bytes, kMaxNameFileBytes))
         return std::nullopt;
+    return patientNameFromBytes(bytes);
+}
+
+std::optional<QString> patientNameFromBytes(const QByteArray &bytes)
+{
+    // UTF-16 is decoded whole; it is the only encoding whose line breaks are not
+    // single bytes.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        const std::optional<QString> text = decodeUtf8OrCp932(bytes);
+        if (!text || text->contains(QChar(0)))
+            return std::nullopt;
+        return firstNameField(*text);
+    }
     // Line breaks are single bytes in both encodings, so the first line can be cut
     // before decoding; later lines then cannot spoil the encoding guess.
     const int cr = int(bytes.indexOf('\r'));
@@ -72,7 +87,12 @@ std::optional<QString> readPatientName(const QString &nameFilePath)
         end = cr;
     if (lf >= 0 && lf < end)
         end = lf;
-    const std::optional<QString> text = decodeUtf8OrCp932(bytes.left(end));
+    // A NUL byte is no part of a name (UTF-16 without its BOM, a binary file): the
+    // name shown would be written back in its place.
+    const QByteArray line = bytes.left(end);
+    if (line.contains('\0'))
+        return std::nullopt;
+    const std::optional<QString> text = decodeUtf8OrCp932(line);
     if (!text)
         return std::nullopt;
     return firstNameField(*text);

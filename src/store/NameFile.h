@@ -19,6 +19,8 @@ QString firstNameField(const QString &text);
 // A missing file gives an empty name; a file that cannot be read or decoded gives
 // nullopt, so that the caller leaves the shown name as it was.
 std::optional<QString> readPatientName(const QString &nameFilePath);
+// The same from the bytes of a name file.
+std::optional<QString> patientNameFromBytes(const QByteArray &bytes);
 
 // The bytes of a name file: the name and CR LF in CP932, so that the original
 // platform reads it, or UTF-8 with a BOM when CP932 cannot carry the name so that

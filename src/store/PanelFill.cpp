@@ -1,5 +1,6 @@
 #include "store/PanelFill.h"
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -103,16 +104,18 @@ PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumb
     // Each step on its own: a failing one leaves the bitmap as it was and the fill goes on.
     // The thumbnail's height follows the whole picture, as a full decode would give it.
     const QSize full = control.storedSize();
+    bool resized = false;
     if (full.width() > 0) {
-        const float height = float(double(kThumbnailWidth) * full.height() / full.width());
-        control.opResize(float(kThumbnailWidth), height, 0);
+        // A sliver of a picture still gets a line; one too tall to resize gets no file.
+        const float height = std::max(1.0f, float(double(kThumbnailWidth) * full.height() / full.width()));
+        resized = control.opResize(float(kThumbnailWidth), height, 0);
     }
     const int position = job.placement.position;
     turnByCode(control, setup.kind, codeAt(setup, position));
     out.image = control.image();
     // A picture cut short (still being copied, a broken card) gets no thumbnail
     // file, so that the whole picture is shown once it is complete.
-    out.keepThumbnail = !control.isDamaged();
+    out.keepThumbnail = resized && !control.isDamaged();
     return out;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QDir>
+#include <QFileInfo>
 
 #include "platform/FileSystem.h"
 #include "store/StorePaths.h"
@@ -18,10 +19,12 @@ QStringList listBySuffix(const QString &folder, const QString &suffix)
         return paths;
     // Matched by hand rather than by a name filter: the pattern is a plain
     // "ends with, ignoring case", independent of QDir's case flags.
-    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot);
-    for (const QString &name : names) {
-        if (name.endsWith(suffix, Qt::CaseInsensitive))
-            paths << joinPath(folder, name);
+    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries) {
+        // A link may lead to a device or a pipe, which no reader ever finishes.
+        if (entry.fileName().endsWith(suffix, Qt::CaseInsensitive)
+            && (!entry.isSymLink() || isRegularFile(entry.filePath())))
+            paths << joinPath(folder, entry.fileName());
     }
     sortStorePaths(paths);
     return paths;

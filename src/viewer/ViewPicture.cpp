@@ -6,9 +6,11 @@
 #include <optional>
 #include <utility>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
+#include "platform/FileSystem.h"
 #include "store/StoreNames.h"
 
 namespace tolvarine {
@@ -215,9 +217,12 @@ Outcome ViewPicture::fit(QSize area)
     if (stored_.isEmpty()) {
         // The header alone says how large the picture is, so that the first decode
         // can already be at the scale the area needs.
-        QImageReader header(path_);
-        header.setAutoTransform(false);
-        stored_ = header.size();
+        QFile file;
+        if (openRegularFile(path_, file)) {
+            QImageReader header(&file);
+            header.setAutoTransform(false);
+            stored_ = header.size();
+        }
     }
     QSize fitted = turnedSize().scaled(area, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
     if (!covers(source_, unturned(fitted))) {

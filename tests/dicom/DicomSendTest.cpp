@@ -95,8 +95,8 @@ public:
     {
         QNetworkReply *reply =
             network_.get(QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(http_).arg(path))));
-        QTest::qWaitFor([reply] { return reply->isFinished(); }, 10000);
-        const QJsonDocument json = reply->error() == QNetworkReply::NoError
+        const bool answered = QTest::qWaitFor([reply] { return reply->isFinished(); }, 10000);
+        const QJsonDocument json = answered && reply->error() == QNetworkReply::NoError
                                        ? QJsonDocument::fromJson(reply->readAll())
                                        : QJsonDocument();
         reply->deleteLater();

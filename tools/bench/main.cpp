@@ -40,7 +40,7 @@ constexpr int kListWidth = 640, kListHeight = 480, kListCount = 1200;
 constexpr int kViewTwips = 8000, kViewDpi = 96;
 
 const char kHelp[] =
-    "usage: tolvarine-bench [--data DIR] [--runs N] [--naive]\n"
+    "usage: tolvarine-bench [--data DIR] [--runs N] [--only WORD] [--naive]\n"
     "\n"
     "Times the code the main window runs for browsing, without a window, and prints one\n"
     "JSON object a line: {\"task\": ..., \"median_ms\": ..., \"runs\": ...}.\n"
@@ -78,6 +78,7 @@ const char kHelp[] =
     "              is reused), so that other tools can be timed on the very same files;\n"
     "              without it the data goes to a temporary folder that is removed\n"
     "  --runs N    runs per task (default 5); the median is printed\n"
+    "  --only WORD only the tasks whose name holds WORD (with the tasks timed beside them)\n"
     "  --naive     also time the naive fill for comparison\n"
     "\n"
     "Making the data takes a while (about 240 MB of pictures). Files are read warm from\n"
@@ -260,7 +261,8 @@ int main(int argc, char **argv)
     const QCommandLineOption runsOption(QStringLiteral("runs"), QString(), QStringLiteral("N"),
                                         QStringLiteral("5"));
     const QCommandLineOption naive(QStringLiteral("naive"));
-    parser.addOptions({help, data, runsOption, naive});
+    const QCommandLineOption only(QStringLiteral("only"), QString(), QStringLiteral("WORD"));
+    parser.addOptions({help, data, runsOption, naive, only});
     if (!parser.parse(app.arguments()) || !parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "%s\n%s", qPrintable(parser.errorText()), kHelp);
         return 2;
@@ -298,48 +300,62 @@ int main(int argc, char **argv)
     std::fprintf(stderr, "data in %s (%s), %d threads\n", qPrintable(root), reuse ? "reused" : "made",
                  QThreadPool::globalInstance()->maxThreadCount());
 
+    // A task that is timed together with others (a floor, a ratio) goes with them.
+    const QString word = parser.value(only);
+    auto wanted = [&word](const char *task) { return QString::fromLatin1(task).contains(word); };
+
     std::vector<ImagingControl> controls(12);
-    report("fill_first", time(
-                             runs, [&] { deleteThumbnails(d); }, [&] { fillVisit(d, controls); }));
-    report("fill_first_visible", timeFirstVisible(runs, d, controls),
-           "until the first intraoral thumbnail is in its control");
-    report("fill_first_visible_floor", time(runs, nullptr, [&] { decodeOneForThumbnail(d.oral.first()); }),
-           "one of those pictures decoded alone at thumbnail scale");
-    report("fill_cached", time(runs, nullptr, [&] { fillVisit(d, controls); }));
+    if (wanted("fill_first fill_first_visible fill_first_visible_floor fill_cached")) {
+        report("fill_first", time(
+                                 runs, [&] { deleteThumbnails(d); }, [&] { fillVisit(d, controls); }));
+        report("fill_first_visible", timeFirstVisible(runs, d, controls),
+               "until the first intraoral thumbnail is in its control");
+        report("fill_first_visible_floor",
+               time(runs, nullptr, [&] { decodeOneForThumbnail(d.oral.first()); }),
+               "one of those pictures decoded alone at thumbnail scale");
+        report("fill_cached", time(runs, nullptr, [&] { fillVisit(d, controls); }));
+    }
     const char *listNote = "1200 pictures of 640x480 with camera Exif";
-    report("list_filedate_1200",
-           time(runs, nullptr,
-                [&] {
-                    DatedPictures pictures(listPictures(d.listFolder), 1);
-                    scanOralPictures(pictures);
-                }),
-           listNote);
-    report("list_exif_1200",
-           time(runs, nullptr,
-                [&] {
-                    DatedPictures pictures(listPictures(d.listFolder), 0);
-                    scanOralPictures(pictures);
-                }),
-           listNote);
+    if (wanted("list_filedate_1200"))
+        report("list_filedate_1200",
+               time(runs, nullptr,
+                    [&] {
+                        DatedPictures pictures(listPictures(d.listFolder), 1);
+                        scanOralPictures(pictures);
+                    }),
+               listNote);
+    if (wanted("list_exif_1200"))
+        report("list_exif_1200",
+               time(runs, nullptr,
+                    [&] {
+                        DatedPictures pictures(listPictures(d.listFolder), 0);
+                        scanOralPictures(pictures);
+                    }),
+               listNote);
     const int viewWidth = twipsToPixels(kViewTwips, kViewDpi);
-    report("view_fit",
-           time(runs, nullptr,
-                [&] {
-                    ImagingControl view;
-                    if (view.opLoadFile(d.oral.first(), 0, 0, -1))
-                        view.opResize(float(viewWidth),
-                                      float(double(viewWidth) * view.opBitmapHeight() / view.opBitmapWidth()),
-                                      0);
-                }),
-           "6000x4000 loaded whole, resized to 533 wide");
-    bench::benchPrintSheet(
-        d.oral, d.face, runs, [](int n, auto &before, auto &work) { return time(n, before, work); },
-        [](const char *task, auto &ms, const char *note) { return report(task, ms, note); });
-    bench::benchDicomExport(
-        d.oral, d.face, runs, [](int n, auto &before, auto &work) { return time(n, before, work); },
-        [](const char *task, auto &ms, const char *note) { return report(task, ms, note); });
-    benchViewOpen(d.oral.first(), runs);
-    benchViewZoom(d.oral.first(), runs);
+    if (wanted("view_fit"))
+        report("view_fit",
+               time(runs, nullptr,
+                    [&] {
+                        ImagingControl view;
+                        if (view.opLoadFile(d.oral.first(), 0, 0, -1))
+                            view.opResize(
+                                float(viewWidth),
+                                float(double(viewWidth) * view.opBitmapHeight() / view.opBitmapWidth()), 0);
+                    }),
+               "6000x4000 loaded whole, resized to 533 wide");
+    if (wanted("print_sheet print_sheet_floor print_sheet_ratio"))
+        bench::benchPrintSheet(
+            d.oral, d.face, runs, [](int n, auto &before, auto &work) { return time(n, before, work); },
+            [](const char *task, auto &ms, const char *note) { return report(task, ms, note); });
+    if (wanted("dicom_export dicom_export_floor dicom_export_ratio dicom_export_turned"))
+        bench::benchDicomExport(
+            d.oral, d.face, runs, [](int n, auto &before, auto &work) { return time(n, before, work); },
+            [](const char *task, auto &ms, const char *note) { return report(task, ms, note); });
+    if (wanted("view_open view_open_floor"))
+        benchViewOpen(d.oral.first(), runs);
+    if (wanted("view_zoom_full view_zoom_full_floor"))
+        benchViewZoom(d.oral.first(), runs);
     if (parser.isSet(naive))
         report("fill_first_naive",
                time(

@@ -11,8 +11,13 @@
 
 namespace tolvarine {
 
+// How an object holds the picture: a copy of its own, or the instance's bytes
+// themselves, for an object that is only written out (never read back or transcoded).
+enum class PictureHold { Copy, Share };
+
 // The object of one picture; nullptr with error set when dcmtk refuses a value.
-std::unique_ptr<DcmFileFormat> makeDicomObject(const DicomInstance &instance, QString &error);
+std::unique_ptr<DcmFileFormat> makeDicomObject(const DicomInstance &instance, QString &error,
+                                               PictureHold hold = PictureHold::Copy);
 
 QString conditionText(const OFCondition &condition);
 

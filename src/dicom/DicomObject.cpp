@@ -94,6 +94,72 @@ public:
     explicit StagedStream(DcmConsumer *consumer) : DcmOutputStream(consumer) {}
 };
 
+// A pixel item whose value stays in the picture's own bytes: writing an object
+// out then costs no copy of the picture, which is most of the object. Its value
+// cannot be read back or transcoded, so only objects that are written and then
+// dropped hold one; a clone is an ordinary item with a copy.
+class SharedFragment : public DcmPixelItem {
+public:
+    explicit SharedFragment(const QByteArray &bytes) : DcmPixelItem(DcmTag(DCM_PixelItemTag)), bytes_(bytes)
+    {
+        // An odd value gets the zero pad byte dcmtk gives it.
+        setLengthField(Uint32(bytes.size() + (bytes.size() & 1)));
+    }
+
+    DcmObject *clone() const override
+    {
+        auto *copy = new DcmPixelItem(DcmTag(DCM_PixelItemTag));
+        copy->putUint8Array(reinterpret_cast<const Uint8 *>(bytes_.constData()),
+                            static_cast<unsigned long>(bytes_.size()));
+        return copy;
+    }
+
+    // dcmtk's protocol: tag and length once, then as much of the value as the stream
+    // takes, EC_StreamNotifyClient while some is left.
+    OFCondition write(DcmOutputStream &out, const E_TransferSyntax oxfer, const E_EncodingType,
+                      DcmWriteCache *) override
+    {
+        if (getTransferState() == ERW_notInitialized)
+            return errorFlag = EC_IllegalCall;
+        errorFlag = out.status();
+        if (errorFlag.bad() || getTransferState() == ERW_ready)
+            return errorFlag;
+        if (getTransferState() == ERW_init) {
+            if (out.avail() < offile_off_t(getTagAndLengthSize(oxfer)))
+                return errorFlag = EC_StreamNotifyClient;
+            Uint32 written = 0;
+            if ((errorFlag = writeTagAndLength(out, oxfer, written)).bad())
+                return errorFlag;
+            setTransferState(ERW_inWork);
+            setTransferredBytes(0);
+        }
+        static const char pad = 0;
+        const auto size = Uint32(bytes_.size());
+        while (getTransferredBytes() < getLengthField()) {
+            const Uint32 at = getTransferredBytes();
+            const char *from = at < size ? bytes_.constData() + at : &pad;
+            const Uint32 left = at < size ? size - at : 1;
+            const auto taken = Uint32(out.write(from, offile_off_t(left)));
+            incTransferredBytes(taken);
+            if ((errorFlag = out.status()).bad())
+                return errorFlag;
+            if (taken < left)
+                return errorFlag = EC_StreamNotifyClient;
+        }
+        setTransferState(ERW_ready);
+        return errorFlag;
+    }
+
+    OFCondition writeSignatureFormat(DcmOutputStream &out, const E_TransferSyntax oxfer,
+                                     const E_EncodingType enctype, DcmWriteCache *cache) override
+    {
+        return write(out, oxfer, enctype, cache);
+    }
+
+private:
+    QByteArray bytes_;
+};
+
 QString ratioText(double ratio) { return QString::number(ratio, 'f', 2); }
 
 // The photometric interpretation DICOM names for JPEG data of this colour form.
@@ -162,7 +228,7 @@ void putView(Putter &put, const DicomInstance &in)
         put.code(DCM_DeviceSequence, mirrorDevice());
 }
 
-void putPixels(Putter &put, DcmDataset &dataset, const DicomInstance &in)
+void putPixels(Putter &put, DcmDataset &dataset, const DicomInstance &in, PictureHold hold)
 {
     const JpegFrame &frame = in.picture.frame;
     const bool grey = frame.colour == JpegFrame::Colour::Grey;
@@ -194,10 +260,14 @@ void putPixels(Putter &put, DcmDataset &dataset, const DicomInstance &in)
 
     auto *sequence = new DcmPixelSequence(DCM_PixelSequenceTag);
     sequence->insert(new DcmPixelItem(DCM_PixelItemTag)); // the (empty) offset table
-    DcmOffsetList offsets;
-    put.take(sequence->storeCompressedFrame(
-        offsets, reinterpret_cast<Uint8 *>(const_cast<char *>(in.picture.jpeg.constData())),
-        Uint32(in.picture.jpeg.size()), 0));
+    if (hold == PictureHold::Share) {
+        sequence->insert(new SharedFragment(in.picture.jpeg));
+    } else {
+        DcmOffsetList offsets;
+        put.take(sequence->storeCompressedFrame(
+            offsets, reinterpret_cast<Uint8 *>(const_cast<char *>(in.picture.jpeg.constData())),
+            Uint32(in.picture.jpeg.size()), 0));
+    }
     auto *pixels = new DcmPixelData(DCM_PixelData);
     pixels->putOriginalRepresentation(EXS_JPEGProcess1, nullptr, sequence);
     put.take(dataset.insert(pixels, true));
@@ -207,7 +277,7 @@ void putPixels(Putter &put, DcmDataset &dataset, const DicomInstance &in)
 
 QString conditionText(const OFCondition &condition) { return QString::fromLocal8Bit(condition.text()); }
 
-std::unique_ptr<DcmFileFormat> makeDicomObject(const DicomInstance &in, QString &error)
+std::unique_ptr<DcmFileFormat> makeDicomObject(const DicomInstance &in, QString &error, PictureHold hold)
 {
     auto file = std::make_unique<DcmFileFormat>();
     DcmDataset &dataset = *file->getDataset();
@@ -258,7 +328,7 @@ std::unique_ptr<DcmFileFormat> makeDicomObject(const DicomInstance &in, QString 
     if (!in.derivation.isEmpty())
         put.text(DCM_DerivationDescription, in.derivation);
     putView(put, in);
-    putPixels(put, dataset, in);
+    putPixels(put, dataset, in, hold);
 
     if (put.result().bad()) {
         error = conditionText(put.result());
@@ -270,7 +340,7 @@ std::unique_ptr<DcmFileFormat> makeDicomObject(const DicomInstance &in, QString 
 Outcome encodeDicomFile(const DicomInstance &instance, QByteArray &out)
 {
     QString error;
-    const std::unique_ptr<DcmFileFormat> file = makeDicomObject(instance, error);
+    const std::unique_ptr<DcmFileFormat> file = makeDicomObject(instance, error, PictureHold::Share);
     if (!file)
         return Outcome::failed(Status::Invalid, error);
     out.clear();
@@ -295,7 +365,7 @@ Outcome encodeDicomFile(const DicomInstance &instance, QByteArray &out)
 Outcome writeDicomFile(const DicomInstance &instance, StagedFile &staged)
 {
     QString error;
-    const std::unique_ptr<DcmFileFormat> file = makeDicomObject(instance, error);
+    const std::unique_ptr<DcmFileFormat> file = makeDicomObject(instance, error, PictureHold::Share);
     if (!file)
         return Outcome::failed(Status::Invalid, error);
     StagedConsumer consumer(staged);

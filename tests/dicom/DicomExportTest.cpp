@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 
 #include "DicomTestData.h"
+#include "dicom/DicomDataset.h"
 #include "dicom/DicomExport.h"
 #include "platform/FileFaults.h"
 #include "support/StoreTestData.h"
@@ -233,6 +234,44 @@ INSTANTIATE_TEST_SUITE_P(Faults, DicomExportFault,
                                            FaultCase{"the DICOMDIR's publication", FileCall::RenameNoReplace,
                                                      13}),
                          test::namedBy([](const FaultCase &c) { return c.name; }));
+
+// The file holds the picture without a copy of it in the object; it must be the very
+// file dcmtk writes for an object with its own copy, an odd size padded alike.
+class DicomFileBytes : public ::testing::TestWithParam<int> {};
+
+TEST_P(DicomFileBytes, AreThoseOfAnObjectHoldingItsOwnCopy)
+{
+    test::Sandbox box;
+    test::VisitStore store{box, 1, 0};
+    DicomInstance in;
+    in.sopUid = QStringLiteral("1.2.3.4");
+    in.picture.jpeg = test::bytesOf(store.oral.at(0)) + QByteArray(GetParam(), 'x');
+    const std::optional<JpegFrame> frame = readJpegFrame(in.picture.jpeg);
+    ASSERT_TRUE(frame);
+    in.picture.frame = *frame;
+
+    QString error;
+    const std::unique_ptr<DcmFileFormat> copied = makeDicomObject(in, error, PictureHold::Copy);
+    ASSERT_TRUE(copied) << error.toStdString();
+    const QString expected = box.file(QStringLiteral("expected.dcm"));
+    ASSERT_TRUE(
+        copied->saveFile(expected.toLocal8Bit().constData(), EXS_JPEGProcess1, EET_ExplicitLength).good());
+
+    const QString written = box.file(QStringLiteral("written.dcm"));
+    StagedFile file;
+    ASSERT_TRUE(file.create(box.path()));
+    ASSERT_TRUE(writeDicomFile(in, file));
+    ASSERT_TRUE(file.publishNew(written));
+    QByteArray encoded;
+    ASSERT_TRUE(encodeDicomFile(in, encoded));
+
+    EXPECT_EQ(test::bytesOf(written), test::bytesOf(expected));
+    EXPECT_EQ(encoded, test::bytesOf(expected));
+    EXPECT_EQ(test::firstFragment(written, in.picture.jpeg.size()), in.picture.jpeg);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, DicomFileBytes, ::testing::Values(0, 1),
+                         test::namedBy([](int extra) { return extra ? "one byte longer" : "as stored"; }));
 
 } // namespace
 } // namespace tolvarine

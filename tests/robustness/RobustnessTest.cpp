@@ -402,10 +402,10 @@ void runRename(const std::string &name, const CaseStore &s)
             QStringLiteral("0"), [&](int) { return s.bad; },
             [](int number) { return orderedOralName(QStringLiteral("20090315-"), number); });
     });
-    EXPECT_TRUE(renamed.ok()) << renamed.detail.toStdString();
     const test::TreeChanges changes = s.changes();
     if (!s.regular && changes.none())
-        return; // a name Qt cannot open is not renamed
+        return; // a name Qt cannot open is not renamed, and the rename says it failed
+    EXPECT_TRUE(renamed.ok()) << renamed.detail.toStdString();
     const QString to = s.folder + QStringLiteral("/20090315-1.jpg");
     ASSERT_EQ(changes.added.size(), 1u) << test::describe(changes);
     EXPECT_EQ(changes.removed.size(), 1u) << test::describe(changes);

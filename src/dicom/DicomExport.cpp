@@ -91,11 +91,11 @@ Outcome makeFolders(const QString &root, const QString &relative, MadeByRun &mad
     QString path = root;
     for (const QString &part : relative.split(u'/', Qt::SkipEmptyParts)) {
         path = joinPath(path, part);
-        if (QFileInfo(path).isDir())
-            continue;
-        if (!QDir().mkdir(path))
-            return Outcome::failed(Status::WriteFailed, path, errno);
-        made.folder(path);
+        const Outcome step = makeFolder(path);
+        if (!step)
+            return step;
+        if (step.status != Status::Unchanged)
+            made.folder(path);
     }
     return Outcome::done();
 }

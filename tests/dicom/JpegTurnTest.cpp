@@ -2,9 +2,6 @@
 
 #include <cstdlib>
 
-#include <QBuffer>
-#include <QImageWriter>
-
 #include "dicom/JpegTurn.h"
 #include "imaging/ImagingControl.h"
 #include "store/PanelFill.h"
@@ -105,20 +102,9 @@ INSTANTIATE_TEST_SUITE_P(
         TurnCase{"mirror with whole block columns", PanelKind::Oral, 2, {96, 60}, JpegChange::Lossless}),
     test::namedBy([](const TurnCase &c) { return c.name; }));
 
-QByteArray progressiveJpeg(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(true);
-    writer.write(image);
-    return bytes;
-}
-
 TEST(BaselineJpeg, MakesAProgressivePictureBaselineWithoutReencoding)
 {
-    const QByteArray stored = progressiveJpeg(makeQuadrantImage(96, 64));
+    const QByteArray stored = test::encodeProgressiveJpeg(makeQuadrantImage(96, 64));
     ASSERT_FALSE(readJpegFrame(stored)->baseline());
     BaselineJpeg out;
     ASSERT_TRUE(baselineJpeg(stored, PanelKind::Oral, 0, out));

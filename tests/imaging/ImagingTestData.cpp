@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QImageWriter>
 
 #include "sampledata/SamplePictures.h"
 #include "support/TestSupport.h"
@@ -105,18 +104,6 @@ QByteArray encodePng(const QImage &image)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
-    return bytes;
-}
-
-QByteArray encodeProgressiveJpeg(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(true);
-    writer.setQuality(90);
-    writer.write(image);
     return bytes;
 }
 

@@ -25,7 +25,6 @@ int frameComponents(const QByteArray &jpeg);
 // The start-of-frame marker (0xC0 baseline, 0xC2 progressive …), 0 when there is none.
 int frameMarker(const QByteArray &jpeg);
 QByteArray encodePng(const QImage &image);
-QByteArray encodeProgressiveJpeg(const QImage &image);
 // Every pixel distinct: red is x, green is y, blue mixes both.
 QImage makeDistinctImage(int width, int height);
 QByteArray sampleXmpPacket();

@@ -94,6 +94,18 @@ QByteArray encodeJpeg(const QImage &image, int quality)
     return bytes;
 }
 
+QByteArray encodeProgressiveJpeg(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.setQuality(90);
+    writer.write(image);
+    return bytes;
+}
+
 QByteArray encodeJpegWithExif(const QImage &image, const QString &dateTime, const QString &original,
                               int quality)
 {

@@ -54,6 +54,7 @@ QImage makeGradientImage(int width, int height);
 // white bottom-right.
 QImage makeQuadrantImage(int width, int height);
 QByteArray encodeJpeg(const QImage &image, int quality = 90);
+QByteArray encodeProgressiveJpeg(const QImage &image);
 // JPEG with a hand-built Exif block: Exif.Image.Make "TolvarineTest", Exif.Image.Artist
 // "Dr. Test", Exif.Image.DateTime (when dateTime is not empty) and
 // Exif.Photo.DateTimeOriginal (when original is not empty), so that reading and

@@ -88,6 +88,10 @@ void makeDrillStore(const QString &root)
     writePicture(patient + "/face/f.jpg", kVisit, 7, 48, 64);
     thumbnailsMade({patient + "/b.jpg"});
     writeFile(patient + "/krname.txt", "Yamada\r\n");
+    // Every sandbox holds the same times as the one of the clean run, whatever second
+    // it was made in: a drill that compares times would otherwise see the clock tick.
+    for (const QString &made : {patient + "/bsn.cmp", patient + "/krname.txt"})
+        setModified(made, QDateTime(kVisit, QTime(18, 0)));
     // Two dropped files named alike with different pictures, one the same as the first.
     writePicture(root + "/drop/1/x.jpg", kVisit, 11, 72, 40);
     writePicture(root + "/drop/2/x.jpg", kVisit, 12, 40, 72);

@@ -43,7 +43,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/resources/icons/tolvarine.svg DESTINATION shar
 # page gives the same bytes).
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
 set(manuals)
-foreach(page man/tolvarine.1 man/ja/tolvarine.1)
+foreach(page man/tolvarine.1 man/ja/tolvarine.1 man/tolvarine-dicom.1 man/ja/tolvarine-dicom.1)
   set(out ${CMAKE_BINARY_DIR}/${page}.gz)
   get_filename_component(outdir ${out} DIRECTORY)
   add_custom_command(OUTPUT ${out}
@@ -54,8 +54,10 @@ foreach(page man/tolvarine.1 man/ja/tolvarine.1)
   list(APPEND manuals ${out})
 endforeach()
 add_custom_target(tolvarine_manuals ALL DEPENDS ${manuals})
-install(FILES ${CMAKE_BINARY_DIR}/man/tolvarine.1.gz DESTINATION share/man/man1)
-install(FILES ${CMAKE_BINARY_DIR}/man/ja/tolvarine.1.gz DESTINATION share/man/ja/man1)
+install(FILES ${CMAKE_BINARY_DIR}/man/tolvarine.1.gz ${CMAKE_BINARY_DIR}/man/tolvarine-dicom.1.gz
+        DESTINATION share/man/man1)
+install(FILES ${CMAKE_BINARY_DIR}/man/ja/tolvarine.1.gz ${CMAKE_BINARY_DIR}/man/ja/tolvarine-dicom.1.gz
+        DESTINATION share/man/ja/man1)
 
 # Documentation: the copyright notice, the changes and an example "clinic.ini".
 set(TOLVARINE_CHANGELOG_GZ ${CMAKE_BINARY_DIR}/doc/changelog.gz)

@@ -63,6 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         InstalledFile{"scalable icon", "share/icons/hicolor/scalable/apps/tolvarine.svg", false},
         InstalledFile{"manual", "share/man/man1/tolvarine.1.gz", false},
         InstalledFile{"Japanese manual", "share/man/ja/man1/tolvarine.1.gz", false},
+        InstalledFile{"DICOM tool manual", "share/man/man1/tolvarine-dicom.1.gz", false},
         InstalledFile{"copyright", "share/doc/tolvarine/copyright", false},
         InstalledFile{"example clinic ini", "share/doc/tolvarine/examples/clinic.ini", false}),
     test::namedBy([](const InstalledFile &f) { return f.label; }));

@@ -10,7 +10,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 
 usage() {
   cat <<EOF
-usage: tools/bench-share.sh [--bench PATH] [--data DIR] [--runs N] [--exec CMD] [-- BENCH-OPTIONS]
+usage: tools/bench-share.sh [--bench PATH] [--data DIR] [--runs N] [--sshfs OPTIONS] [--exec CMD] [-- BENCH-OPTIONS]
 
 Serves DIR over sshfs (an sshd of this script's own, on 127.0.0.1, a free port,
 a host key and configuration made for this run) and runs tolvarine-bench --data
@@ -21,6 +21,10 @@ on the mount and on DIR itself, then prints the medians of both and their ratio.
   --data DIR    the benchmark's data folder, made by the first run and reused
                 (default: /var/tmp/tolvarine-bench-data)
   --runs N      runs per task (default 7); the medians are printed
+  --sshfs OPTIONS  more mount options for sshfs (its -o list), to try a server
+                set up otherwise, e.g. max_conns=4 (several SSH connections,
+                so several sshd processes, as a file server serves many requests
+                at once)
   --exec CMD    instead of the benchmark runs, run CMD (through bash) with the
                 mount in \$SHARE and the data folder in \$LOCAL, to time other
                 tools on the very same files
@@ -34,12 +38,14 @@ bench="$top/build/bin/tolvarine-bench"
 data=/var/tmp/tolvarine-bench-data
 runs=7
 exec_cmd=""
+sshfs_options=()
 extra=()
 while (($#)); do
   case "$1" in
   --bench) bench=${2:?--bench wants a path}; shift 2 ;;
   --data) data=${2:?--data wants a folder}; shift 2 ;;
   --runs) runs=${2:?--runs wants a number}; shift 2 ;;
+  --sshfs) sshfs_options=(-o "${2:?--sshfs wants mount options}"); shift 2 ;;
   --exec) exec_cmd=${2:?--exec wants a command}; shift 2 ;;
   -h | --help) usage; exit 0 ;;
   --) shift; extra=("$@"); break ;;
@@ -173,9 +179,9 @@ echo "[127.0.0.1]:$port $(cut -d' ' -f1,2 "$work/host_key.pub")" >"$work/known_h
 : >"$work/ssh_config"
 sshfs "root@127.0.0.1:$data" "$mnt" -p "$port" -F "$work/ssh_config" \
   -o IdentityFile="$work/client_key",IdentitiesOnly=yes,BatchMode=yes \
-  -o UserKnownHostsFile="$work/known_hosts",StrictHostKeyChecking=yes
+  -o UserKnownHostsFile="$work/known_hosts",StrictHostKeyChecking=yes "${sshfs_options[@]}"
 mounted=1
-echo "=== $data served by sshd on 127.0.0.1:$port, mounted on $mnt (sshfs $(sshfs --version 2>&1 | head -1 | awk '{print $NF}'))" >&2
+echo "=== $data served by sshd on 127.0.0.1:$port, mounted on $mnt (sshfs $(sshfs --version 2>&1 | head -1 | awk '{print $NF}')${sshfs_options[1]:+, -o ${sshfs_options[1]}})" >&2
 echo "=== load before: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores" >&2
 
 if [[ -n $exec_cmd ]]; then

@@ -460,10 +460,35 @@ bool isExifDateTime(const QString &text)
            && QTime(number(11, 2), number(14, 2), number(17, 2)).isValid();
 }
 
+namespace {
+
+// IFD0's date when it is whole in tiff, a TIFF structure perhaps cut short, and a
+// valid date: then it is the first of the date fallback, whatever the rest holds,
+// so a long camera block need not be read to its end for it.
+std::optional<QString> wholeImageDateTime(QByteArrayView tiff)
+{
+    const auto layout = readTiffLayout(tiff);
+    if (!layout)
+        return std::nullopt;
+    const TiffEntry *entry = findTiffEntry(*layout, TiffIfd::Image, kTagDateTime);
+    if (!entry || entry->type != kTiffAscii || entry->valueOffset < 0)
+        return std::nullopt;
+    const QByteArrayView value = tiff.sliced(entry->valueOffset, entry->valueSize);
+    const qsizetype end = value.indexOf('\0');
+    const QString text = QString::fromLatin1(end < 0 ? value : value.first(end));
+    return isExifDateTime(text) ? std::optional<QString>(text) : std::nullopt;
+}
+
+} // namespace
+
 std::optional<QString> exifDateTime(const QByteArray &jpeg)
 {
     if (!looksLikeJpeg(jpeg))
         return std::nullopt;
+    if (const auto tiff = exifTiffSoFar(jpeg)) {
+        if (auto date = wholeImageDateTime(*tiff))
+            return date;
+    }
     DecodedExif exif;
     if (!decodeExif(jpeg, exifSegmentOf(jpeg), exif))
         return std::nullopt;
@@ -473,7 +498,8 @@ std::optional<QString> exifDateTime(const QByteArray &jpeg)
 std::optional<QString> readExifDateTime(const QString &path)
 {
     QByteArray head;
-    if (!readJpegHeader(path, head, HeaderEnd::ExifBlock))
+    if (!readJpegHeader(path, head, HeaderEnd::ExifBlock,
+                        [](QByteArrayView tiff) { return wholeImageDateTime(tiff).has_value(); }))
         return std::nullopt;
     return exifDateTime(head);
 }

@@ -34,7 +34,8 @@ bool isExifDateTime(const QString &text);
 // Capture date-time of a JPEG file as stored ("yyyy:mm:dd hh:mm:ss"):
 // Exif.Image.DateTime, else Exif.Photo.DateTimeOriginal, else
 // Exif.Photo.DateTimeDigitized. Reads the file only up to the end of its Exif
-// block (up to the picture data when it has none).
+// block (up to the picture data when it has none), or of a long block only as far
+// as a valid Exif.Image.DateTime.
 // Empty when the file is no JPEG, cannot be read or carries no date.
 std::optional<QString> readExifDateTime(const QString &path);
 

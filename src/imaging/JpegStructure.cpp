@@ -26,9 +26,11 @@ constexpr uchar kComment = 0xFE;
 // Metadata segments before the first scan rarely exceed a few hundred kilobytes;
 // a file that keeps going beyond this is not read further for its metadata.
 constexpr qsizetype kMaxHeaderBytes = 8 * 1024 * 1024;
-// The first read of a header: the segments up to the Exif date of most cameras,
-// and every segment of a picture without a large Exif block.
+// The first read of a header: every segment of a picture without a large Exif block.
 constexpr qsizetype kFirstHeaderRead = 16 * 1024;
+// The first read for the Exif block: one page, which holds the date of most cameras
+// however long their block, and all of a short block.
+constexpr qsizetype kFirstExifRead = 4 * 1024;
 
 bool isStandalone(uchar marker)
 {
@@ -59,9 +61,11 @@ using Segment = JpegSegment;
 // Walks the segments between SOI and the first SOS. Bytes that are not a marker
 // are skipped, as decoders do.
 // On NeedMore, needed (when given) says how long the bytes must be to finish the
-// segment cut short and show the next marker, where its length tells.
+// segment cut short and show the next marker, where its length tells, and cutAt
+// (when given) where that segment starts.
 template <typename Visit>
-Walk walkSegments(const QByteArray &jpeg, qsizetype &sosOffset, Visit &&visit, qsizetype *needed = nullptr)
+Walk walkSegments(const QByteArray &jpeg, qsizetype &sosOffset, Visit &&visit, qsizetype *needed = nullptr,
+                  qsizetype *cutAt = nullptr)
 {
     const auto *data = reinterpret_cast<const uchar *>(jpeg.constData());
     const qsizetype size = jpeg.size();
@@ -99,6 +103,8 @@ Walk walkSegments(const QByteArray &jpeg, qsizetype &sosOffset, Visit &&visit, q
         if (pos + 2 + length > size) {
             if (needed)
                 *needed = pos + 2 + length + 4;
+            if (cutAt)
+                *cutAt = pos;
             return Walk::NeedMore;
         }
         visit(Segment{marker, pos, 2 + qsizetype(length)});
@@ -148,7 +154,7 @@ std::vector<JpegSegment> jpegSegments(const QByteArray &jpeg)
     return segments;
 }
 
-Outcome readJpegHeader(const QString &path, QByteArray &head, HeaderEnd end)
+Outcome readJpegHeader(const QString &path, QByteArray &head, HeaderEnd end, const ExifSoFar &enough)
 {
     head.clear();
     PrefixReader file;
@@ -156,7 +162,7 @@ Outcome readJpegHeader(const QString &path, QByteArray &head, HeaderEnd end)
         return opened;
     // Every read costs a round trip on a file server: the first takes what most
     // headers need, a later one exactly the rest of the segment it found cut short.
-    qsizetype wanted = kFirstHeaderRead;
+    qsizetype wanted = end == HeaderEnd::ExifBlock ? kFirstExifRead : kFirstHeaderRead;
     for (;;) {
         if (Outcome read = file.readMore(head, wanted - head.size()); !read) {
             head.clear();
@@ -182,6 +188,10 @@ Outcome readJpegHeader(const QString &path, QByteArray &head, HeaderEnd end)
         if (end == HeaderEnd::ExifBlock && exifEnd >= 0) {
             head.truncate(exifEnd);
             return Outcome::done(path);
+        }
+        if (end == HeaderEnd::ExifBlock && walk == Walk::NeedMore && enough) {
+            if (const auto tiff = exifTiffSoFar(head); tiff && enough(*tiff))
+                return Outcome::done(path);
         }
         if (walk == Walk::Invalid || atEnd || head.size() >= kMaxHeaderBytes) {
             if (!looksLikeJpeg(head)) {
@@ -337,6 +347,20 @@ std::optional<JpegSegment> exifSegmentOf(const QByteArray &jpeg)
 }
 
 bool hasExifSegment(const QByteArray &jpeg) { return exifSegmentOf(jpeg).has_value(); }
+
+std::optional<QByteArrayView> exifTiffSoFar(const QByteArray &jpeg)
+{
+    if (const auto whole = exifSegmentOf(jpeg))
+        return exifTiffOf(jpeg, *whole);
+    qsizetype sos = -1;
+    qsizetype cut = -1;
+    if (walkSegments(jpeg, sos, [](const Segment &) {}, nullptr, &cut) != Walk::NeedMore || cut < 0)
+        return std::nullopt;
+    const Segment partial{uchar(jpeg[cut + 1]), cut, jpeg.size() - cut};
+    if (!isExifSegment(jpeg, partial))
+        return std::nullopt;
+    return QByteArrayView(jpeg).sliced(cut + 4 + kExifIdSize);
+}
 
 QByteArrayView exifTiffOf(const QByteArray &jpeg, const JpegSegment &exif)
 {

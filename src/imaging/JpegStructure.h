@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -46,7 +47,12 @@ enum class HeaderEnd {
 // without loading the picture. A file whose picture data is missing or broken
 // still gives its whole leading segments when they hold an Exif block: the
 // capture date is in there.
-Outcome readJpegHeader(const QString &path, QByteArray &head, HeaderEnd end = HeaderEnd::FirstScan);
+// For ExifBlock, enough (when given) is asked about the TIFF bytes of an Exif
+// segment read only in part; when it says they will do, the read ends there and
+// head ends inside that segment.
+using ExifSoFar = std::function<bool(QByteArrayView tiff)>;
+Outcome readJpegHeader(const QString &path, QByteArray &head, HeaderEnd end = HeaderEnd::FirstScan,
+                       const ExifSoFar &enough = {});
 
 // Offset just past the first picture's end-of-image marker; -1 when its scans do
 // not run to one for sure: a file cut short (it decodes to a picture whose lower
@@ -76,6 +82,10 @@ bool hasExifSegment(const QByteArray &jpeg);
 
 // The TIFF structure inside an Exif segment of jpeg (after its "Exif\0\0").
 QByteArrayView exifTiffOf(const QByteArray &jpeg, const JpegSegment &exif);
+
+// The TIFF bytes of the first Exif segment, or of as much of it as jpeg holds when
+// jpeg ends inside it (a header read only that far).
+std::optional<QByteArrayView> exifTiffSoFar(const QByteArray &jpeg);
 
 // An APP1 segment carrying the TIFF structure; empty when it does not fit one segment.
 QByteArray makeExifSegment(QByteArrayView tiff);

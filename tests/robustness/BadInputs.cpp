@@ -310,7 +310,8 @@ std::vector<BadPicture> notJpeg()
     add(out, "SOI_only", QByteArray("\xFF\xD8", 2));
     add(out, "SOI_and_FF", QByteArray("\xFF\xD8\xFF", 3));
     add(out, "SOI_EOI", QByteArray("\xFF\xD8\xFF\xD9", 4));
-    add(out, "100_bytes_of_a_picture", good.left(100));
+    // Its date is whole within those bytes.
+    add(out, "100_bytes_of_a_picture", good.left(100), corpusExifDay());
     QByteArray noise(100, '\0');
     quint32 state = 12345;
     for (char &c : noise) {
@@ -369,8 +370,9 @@ std::vector<BadPicture> cutShort()
     // Inside each segment before the picture data: its marker, its length, its middle.
     const qsizetype exifAt = firstSegment(good, 0xE1).offset;
     for (const Seg &s : segs) {
+        // From the Exif segment on, the date may be whole in what is left.
         const std::optional<QDate> found =
-            s.offset > exifAt ? std::optional<QDate>(corpusExifDay()) : std::nullopt;
+            s.offset >= exifAt ? std::optional<QDate>(corpusExifDay()) : std::nullopt;
         const std::string where = "in_segment_FF" + QByteArray::number(s.marker, 16).toUpper().toStdString()
                                   + "_at_" + std::to_string(s.offset);
         add(out, "cut_" + where + "_marker", good.left(s.offset + 1), found);

@@ -28,11 +28,6 @@ protected:
         QThreadPool::globalInstance()->waitForDone();
         QCoreApplication::processEvents();
     }
-
-    static ImagingView *viewOf(frmMain &w, PanelKind kind, int position)
-    {
-        return kind == PanelKind::Oral ? w.ImgSam[size_t(position)] : w.ImgFace[size_t(position)];
-    }
 };
 
 struct SharpCase {
@@ -51,10 +46,9 @@ TEST_P(SharpTurning, ThumbnailsAreDrawnAtTheControlsDevicePixelsTurnedByTheirCod
     const QString folder = patient("00123");
     const QString oral = test::writePicture(folder + "/IMG_0001.jpg", kLatest, 0, 800, 600);
     const QString face = test::writePicture(folder + "/face/F_0001.jpg", kLatest, 0, 800, 600);
-    const QString picture = c.kind == PanelKind::Oral ? oral : face;
     const auto w = loadWindow();
     commit(*w, "123");
-    ImagingView *view = viewOf(*w, c.kind, 0);
+    const ImagingView *view = c.kind == PanelKind::Oral ? w->ImgSam[0] : w->ImgFace[0];
     ASSERT_EQ(view->devicePixelRatioF(), 2.0);
 
     const QSize device = view->devicePictureSize();
@@ -66,7 +60,7 @@ TEST_P(SharpTurning, ThumbnailsAreDrawnAtTheControlsDevicePixelsTurnedByTheirCod
     // The control and the thumbnail file keep the thumbnail's own size.
     EXPECT_EQ(turnsSideways(c.kind, c.code) ? thumbnail.transposed() : thumbnail,
               QSize(kThumbnailWidth, 146));
-    EXPECT_EQ(test::decoded(thumbnailPath(picture)).size(), thumbnail);
+    EXPECT_EQ(test::decoded(thumbnailPath(c.kind == PanelKind::Oral ? oral : face)).size(), thumbnail);
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
@@ -74,9 +68,7 @@ INSTANTIATE_TEST_SUITE_P(Codes, SharpTurning,
                          ::testing::Values(SharpCase{"OralAsStored", PanelKind::Oral, 0, "rgbw"},
                                            SharpCase{"OralRotated180", PanelKind::Oral, 1, "wbgr"},
                                            SharpCase{"FaceClockwise", PanelKind::Face, 4, "brwg"}),
-                         [](const ::testing::TestParamInfo<SharpCase> &info) {
-                             return std::string(info.param.name);
-                         });
+                         test::namedBy([](const SharpCase &c) { return c.name; }));
 
 // The earlier visit's pictures cannot be decoded (only their thumbnails, flipped
 // upside down, can), so nothing sharper ever comes for them: whatever a view shows

@@ -1,5 +1,6 @@
 #include "browse/BrowseController.h"
 
+#include <map>
 #include <utility>
 
 #include <QApplication>
@@ -12,6 +13,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QThreadPool>
+#include <QTimer>
+#include <QtConcurrent/qtconcurrenttask.h>
 
 #include "browse/BrowseMessages.h"
 #include "browse/PanelNavigation.h"
@@ -131,7 +135,12 @@ BrowseController::BrowseController(BrowseParts parts, BrowseState &state, const 
     connectControls();
 }
 
-BrowseController::~BrowseController() = default;
+// Decodes still queued for the window's panels are not made.
+BrowseController::~BrowseController()
+{
+    for (FillCount &fills : panelFills_)
+        ++*fills;
+}
 
 // Connected in the controller's name, so that nothing reaches its handlers once it
 // is gone (the window deletes it before the state it works on).
@@ -394,6 +403,7 @@ void BrowseController::ListFaDate_Click()
 
 void BrowseController::hidePanel(PanelKind kind, bool dropPictures)
 {
+    ++*fillsOf(kind);
     auto hide = [dropPictures](ImagingView *view) {
         view->hide();
         if (dropPictures) {
@@ -410,17 +420,19 @@ void BrowseController::hidePanel(PanelKind kind, bool dropPictures)
     }
 }
 
+ImagingView *BrowseController::viewAt(PanelKind kind, int position) const
+{
+    return kind == PanelKind::Oral ? ui_.ImgSam[size_t(position)] : ui_.ImgFace[size_t(position)];
+}
+
 std::vector<PanelPicture> BrowseController::showPanel(PanelKind kind, PanelPreparation &preparation)
 {
-    auto viewAt = [&](int position) -> ImagingView * {
-        return kind == PanelKind::Oral ? ui_.ImgSam[size_t(position)] : ui_.ImgFace[size_t(position)];
-    };
     // In entry order, each as soon as it is ready, so that of two pictures named for
     // one position the later stays. Painted at once: the rest may still take a while.
     std::vector<PanelPicture> pictures;
     for (int i = 0; i < preparation.count(); ++i) {
         PanelPicture p = preparation.take(i);
-        ImagingView *view = viewAt(p.placement.position);
+        ImagingView *view = viewAt(kind, p.placement.position);
         if (p.image.isNull())
             view->control().setOpBitmapHandle(0);
         else
@@ -431,6 +443,53 @@ std::vector<PanelPicture> BrowseController::showPanel(PanelKind kind, PanelPrepa
         pictures.push_back(std::move(p));
     }
     return pictures;
+}
+
+// A screen with more device pixels than the thumbnails have (a scaled desktop)
+// draws them soft: such a panel's pictures are decoded again at its size in the
+// background, once the user's action is done, so that no fill waits for them. A
+// picture that does not decode keeps its thumbnail. The size is the one the panel
+// has now; on another screen the next fill sizes them anew.
+void BrowseController::sharpenPanel(PanelKind kind, const std::vector<PanelPicture> &pictures,
+                                    const PanelSetup &setup)
+{
+    struct Sharpening {
+        ImagingView *view;
+        qint64 bitmapKey;
+        QString picture;
+        int16_t code;
+        QSize size;
+    };
+    std::map<int, Sharpening> wanted; // of two pictures for one position, the later is shown
+    for (const PanelPicture &p : pictures) {
+        ImagingView *view = viewAt(kind, p.placement.position);
+        const QImage &shown = view->control().image();
+        const QSize size = view->devicePictureSize();
+        wanted.erase(p.placement.position);
+        if (!shown.isNull() && (size.width() > shown.width() || size.height() > shown.height()))
+            wanted[p.placement.position] = {view, shown.cacheKey(), p.picture,
+                                            setup.code(p.placement.position), size};
+    }
+    if (wanted.empty())
+        return;
+    const FillCount fills = fillsOf(kind);
+    const int fill = *fills;
+    QTimer::singleShot(0, this, [kind, fills, fill, wanted = std::move(wanted)] {
+        for (const auto &[position, s] : wanted) {
+            if (*fills != fill)
+                return;
+            QtConcurrent::task([kind, fills, fill, s = s] {
+                return *fills == fill ? displayPicture(s.picture, kind, s.code, s.size) : QImage();
+            })
+                .onThreadPool(*QThreadPool::globalInstance())
+                .withPriority(-1) // after any fill's own decodes
+                .spawn()
+                .then(s.view, [fills, fill, view = s.view, key = s.bitmapKey](const QImage &sharp) {
+                    if (*fills == fill && !sharp.isNull())
+                        view->setSharpImage(sharp, key);
+                });
+        }
+    });
 }
 
 void BrowseController::subShowOral(const QString &date)
@@ -446,6 +505,7 @@ void BrowseController::subShowOral(const QString &date)
     PanelPreparation preparation(entries, setup, &made_);
     const std::vector<PanelPicture> pictures = showPanel(PanelKind::Oral, preparation);
     saveMissingThumbnails(pictures, setup, &made_);
+    sharpenPanel(PanelKind::Oral, pictures, setup);
     if (!state_.blnOralListBusy)
         selectFromCode(ui_.List1, date, &BrowseController::List1_Click);
     state_.strOralDate = date;
@@ -471,6 +531,7 @@ void BrowseController::subShowFace(const QString &date)
     PanelPreparation preparation(entries, setup, &made_);
     const std::vector<PanelPicture> pictures = showPanel(PanelKind::Face, preparation);
     saveMissingThumbnails(pictures, setup, &made_);
+    sharpenPanel(PanelKind::Face, pictures, setup);
     if (!state_.blnFaceListBusy)
         selectFromCode(ui_.ListFaDate, date, &BrowseController::ListFaDate_Click);
     state_.strFaceDate = date;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include <QObject>
@@ -98,7 +100,9 @@ private:
     void hidePanel(PanelKind kind, bool dropPictures);
     // No visit is shown: nothing of the one shown before stays for others to read.
     void forgetShownVisit();
+    ImagingView *viewAt(PanelKind kind, int position) const;
     std::vector<PanelPicture> showPanel(PanelKind kind, PanelPreparation &preparation);
+    void sharpenPanel(PanelKind kind, const std::vector<PanelPicture> &pictures, const PanelSetup &setup);
     void readPatientNameFile(const QString &folder);
     void rebuildFaceDates();
     void selectFromCode(QListWidget *list, const QString &date, void (BrowseController::*handler)());
@@ -120,6 +124,13 @@ private:
     int operationDepth_ = 0;
     std::optional<DatedPictures> faceDates_;
     MadeThumbnails made_;
+
+    // Each panel's fills and hidings so far, read by the decodes of sharper pictures:
+    // one made for an earlier fill is not made, or not shown.
+    using FillCount = std::shared_ptr<std::atomic<int>>;
+    std::array<FillCount, 2> panelFills_{std::make_shared<std::atomic<int>>(0),
+                                         std::make_shared<std::atomic<int>>(0)};
+    FillCount &fillsOf(PanelKind kind) { return panelFills_[kind == PanelKind::Oral ? 0 : 1]; }
 };
 
 } // namespace tolvarine

@@ -21,14 +21,9 @@ namespace tolvarine {
 
 namespace {
 
-int16_t codeAt(const PanelSetup &setup, int position)
-{
-    return position < int(setup.codes.size()) ? setup.codes[size_t(position)] : 0;
-}
-
 QString madeKey(const QString &picture, const PanelSetup &setup, int position)
 {
-    const int16_t code = codeAt(setup, position);
+    const int16_t code = setup.code(position);
     return QStringLiteral("%1|%2|%3").arg(setup.kind == PanelKind::Oral ? 0 : 1).arg(code).arg(picture);
 }
 
@@ -46,6 +41,29 @@ std::optional<int16_t> notedTurn(const QString &note)
     bool ok = false;
     const int code = note.mid(kTurnNote.size()).toInt(&ok);
     return ok ? std::optional<int16_t>(int16_t(code)) : std::nullopt;
+}
+
+// Loads a picture into the control at `size` before turning, decoded at the
+// reduced scale that still covers it, then turns it by the position's code. A
+// height of 0 follows the whole picture, as a full decode would give it. Each step
+// on its own: a failing one leaves the bitmap as it was. Returns nullopt when the
+// picture does not decode, else whether it got both its size and its turn.
+std::optional<bool> loadTurned(ImagingControl &control, const PictureBytes &picture, PanelKind kind,
+                               int16_t code, QSize size)
+{
+    if (!control.opLoadBytes(picture, size))
+        return std::nullopt;
+    const QSize full = control.storedSize();
+    bool resized = false;
+    if (full.width() > 0) {
+        // A sliver of a picture still gets a line; one too tall to resize gets no file.
+        const float height = size.height() > 0
+                                 ? float(size.height())
+                                 : std::max(1.0f, float(double(size.width()) * full.height() / full.width()));
+        resized = control.opResize(float(size.width()), height, 0);
+    }
+    const bool turned = turnByCode(control, kind, code);
+    return resized && turned;
 }
 
 struct Job {
@@ -73,7 +91,7 @@ PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumb
         const bool loaded = control.opLoadBytes(f.thumbnail);
         f.thumbnail = {};
         const std::optional<int16_t> turn = notedTurn(control.comment(kCommentNote));
-        if (loaded && (!turn || *turn == codeAt(setup, job.placement.position))) {
+        if (loaded && (!turn || *turn == setup.code(job.placement.position))) {
             out.thumbnail = f.existing;
             out.fromThumbnail = true;
             out.image = control.image();
@@ -99,23 +117,14 @@ PanelPicture prepareOne(const Job &job, const PanelSetup &setup, const MadeThumb
     const PictureBytes picture =
         f.picture ? *std::move(f.picture) : ImagingControl::readPictureFile(job.picture);
     f.picture.reset();
-    if (!control.opLoadBytes(picture, QSize(kThumbnailWidth, 0)))
+    const std::optional<bool> complete = loadTurned(
+        control, picture, setup.kind, setup.code(job.placement.position), QSize(kThumbnailWidth, 0));
+    if (!complete)
         return out;
-    // Each step on its own: a failing one leaves the bitmap as it was and the fill goes on.
-    // The thumbnail's height follows the whole picture, as a full decode would give it.
-    const QSize full = control.storedSize();
-    bool resized = false;
-    if (full.width() > 0) {
-        // A sliver of a picture still gets a line; one too tall to resize gets no file.
-        const float height = std::max(1.0f, float(double(kThumbnailWidth) * full.height() / full.width()));
-        resized = control.opResize(float(kThumbnailWidth), height, 0);
-    }
-    const int position = job.placement.position;
-    turnByCode(control, setup.kind, codeAt(setup, position));
     out.image = control.image();
     // A picture cut short (still being copied, a broken card) gets no thumbnail
     // file, so that the whole picture is shown once it is complete.
-    out.keepThumbnail = resized && !control.isDamaged();
+    out.keepThumbnail = *complete && !control.isDamaged();
     return out;
 }
 
@@ -137,6 +146,22 @@ bool turnByCode(ImagingControl &control, PanelKind kind, int16_t code)
     default:
         return true;
     }
+}
+
+bool turnsSideways(PanelKind kind, int16_t code)
+{
+    return kind == PanelKind::Face && (code == 4 || code == 5);
+}
+
+QImage displayPicture(const QString &picture, PanelKind kind, int16_t code, QSize size)
+{
+    if (size.isEmpty())
+        return {};
+    ImagingControl control;
+    const std::optional<bool> complete =
+        loadTurned(control, ImagingControl::readPictureFile(picture), kind, code,
+                   turnsSideways(kind, code) ? size.transposed() : size);
+    return complete && *complete ? control.image() : QImage();
 }
 
 struct PanelPreparation::Jobs {
@@ -268,7 +293,7 @@ int saveMissingThumbnails(const std::vector<PanelPicture> &pictures, const Panel
             && (p.replaceThumbnail || !existsCaseInsensitive(p.thumbnail))) {
             ImagingControl control;
             control.setImage(p.image);
-            control.opComment(kCommentNote, turnNote(codeAt(setup, p.placement.position)));
+            control.opComment(kCommentNote, turnNote(setup.code(p.placement.position)));
             saved = control.opSaveFile(p.thumbnail, kFormatThumbnail, 24, 2, 0);
         }
         if (saved) {

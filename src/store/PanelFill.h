@@ -29,6 +29,7 @@ struct PanelSetup {
     QString order;
     std::vector<int16_t> codes;
     int maxCount() const { return kind == PanelKind::Oral ? kOralPositions : kFacePositions; }
+    int16_t code(int position) const { return position < int(codes.size()) ? codes[size_t(position)] : 0; }
 };
 
 template <std::size_t N>
@@ -41,6 +42,13 @@ PanelSetup panelSetup(PanelKind kind, const QString &order, const std::array<int
 // (0 and unknown values, and 4 and 5 on the intraoral panel) leave it. Returns
 // whether the turning worked.
 bool turnByCode(ImagingControl &control, PanelKind kind, int16_t code);
+// Whether that turning is a quarter turn, so that width and height change places.
+bool turnsSideways(PanelKind kind, int16_t code);
+
+// A picture as its position shows it, `size` pixels once turned: decoded and
+// turned as its thumbnail is made, but at the size a dense screen draws the
+// thumbnail at. Only ever drawn, never kept. Null when the picture does not decode.
+QImage displayPicture(const QString &picture, PanelKind kind, int16_t code, QSize size);
 
 // One shown picture of a fill.
 struct PanelPicture {

@@ -173,7 +173,7 @@ ViewPicture::ViewPicture(QString path, PanelKind kind, int16_t code, const AppSe
     : path_(std::move(path)), kind_(kind), code_(code), settings_(settings)
 {}
 
-bool ViewPicture::turnsSideways() const { return kind_ == PanelKind::Face && (code_ == 4 || code_ == 5); }
+bool ViewPicture::turnsSideways() const { return tolvarine::turnsSideways(kind_, code_); }
 
 QSize ViewPicture::turnedSize() const { return turnsSideways() ? stored_.transposed() : stored_; }
 

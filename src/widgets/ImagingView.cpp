@@ -29,6 +29,36 @@ void ImagingView::paintEvent(QPaintEvent *)
     }
 }
 
+void ImagingView::refresh()
+{
+    if (sharpKey_ != control_->image().cacheKey())
+        sharp_ = QImage();
+    update();
+}
+
+QSize ImagingView::devicePictureSize() const
+{
+    const QImage &image = control_->image();
+    if (image.isNull())
+        return {};
+    return (QSizeF(image.size().scaled(size(), Qt::KeepAspectRatio)) * devicePixelRatioF()).toSize();
+}
+
+void ImagingView::setSharpImage(const QImage &image, qint64 bitmapKey)
+{
+    if (bitmapKey != control_->image().cacheKey())
+        return;
+    sharp_ = image;
+    sharpKey_ = bitmapKey;
+    update();
+}
+
+const QImage &ImagingView::paintedImage() const
+{
+    const QImage &image = control_->image();
+    return !sharp_.isNull() && sharpKey_ == image.cacheKey() ? sharp_ : image;
+}
+
 void ImagingView::paintBitmap(QPainter &painter)
 {
     const QImage &image = control_->image();
@@ -37,15 +67,15 @@ void ImagingView::paintBitmap(QPainter &painter)
     const QSize fitted = image.size().scaled(size(), Qt::KeepAspectRatio);
     if (fitted.isEmpty())
         return;
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels = (QSizeF(fitted) * ratio).toSize();
+    const QSize pixels = devicePictureSize();
+    const QImage &source = paintedImage();
     // Scaling once per change beats letting every repaint resample a camera-sized bitmap.
-    if (scaled_.isNull() || scaledKey_ != image.cacheKey() || scaled_.size() != pixels) {
-        scaled_ = image.size() == pixels
-                      ? image
-                      : image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        scaled_.setDevicePixelRatio(ratio);
-        scaledKey_ = image.cacheKey();
+    if (scaled_.isNull() || scaledKey_ != source.cacheKey() || scaled_.size() != pixels) {
+        scaled_ = source.size() == pixels
+                      ? source
+                      : source.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaled_.setDevicePixelRatio(devicePixelRatioF());
+        scaledKey_ = source.cacheKey();
     }
     const QPoint topLeft((width() - fitted.width()) / 2, (height() - fitted.height()) / 2);
     painter.drawImage(QRect(topLeft, fitted), scaled_);

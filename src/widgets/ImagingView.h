@@ -29,7 +29,17 @@ public:
     QString toolTipText() const { return toolTip(); }
 
     // Repaint after the control's bitmap changed.
-    void refresh() { update(); }
+    void refresh();
+
+    // The device pixels the control's bitmap is drawn at; empty without one.
+    QSize devicePictureSize() const;
+    // A sharper picture to draw in place of the control's bitmap with that cache
+    // key, for as long as the control holds it. Only drawn: the control keeps its
+    // own bitmap. Ignored when the control holds another bitmap by now.
+    void setSharpImage(const QImage &image, qint64 bitmapKey);
+    // What the control is drawn from: the sharper picture while it belongs to the
+    // control's bitmap, else the bitmap.
+    const QImage &paintedImage() const;
 
 signals:
     // A click with the left button (the control's argument-less click).
@@ -59,6 +69,8 @@ private:
     // The bitmap scaled for the screen, remade when the bitmap or the size changes.
     QImage scaled_;
     qint64 scaledKey_ = 0;
+    QImage sharp_;
+    qint64 sharpKey_ = 0; // of the bitmap the sharper picture belongs to
 };
 
 } // namespace tolvarine

@@ -54,8 +54,9 @@ TEST_F(ImportWindow, ADropOnTheDropAreaFilesThePicturesAndListsThePatient)
     dropFiles(*w, cameraFiles(2));
 
     const QString folder = pictures + QStringLiteral("/000/00012");
-    QTRY_VERIFY(QFileInfo::exists(folder + QStringLiteral("/IMG_2.jpg")));
-    QTRY_COMPARE(w->Dir1->path(), folder);
+    // QTest's own checks do not fail a gtest test: wait, then assert.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(folder + QStringLiteral("/IMG_2.jpg")); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->Dir1->path() == folder; })) << w->Dir1->path().toStdString();
     EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/IMG_1.jpg")));
     EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/Face")).isDir());
     // Listed under the day the pictures were taken, not the day they were filed.
@@ -84,8 +85,9 @@ TEST_F(ImportWindow, TheFacialTargetFilesIntoTheFaceFolderAndListsThePatientFold
     picture(folder, QStringLiteral("oral.jpg"), QDate(2009, 3, 15));
     w->txtKrNo->setText(QStringLiteral("12"));
     dropFiles(*w, cameraFiles(1));
-    QTRY_VERIFY(QFileInfo::exists(folder + QStringLiteral("/Face/IMG_1.jpg")));
-    QTRY_COMPARE(w->Dir1->path(), folder);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QFileInfo::exists(folder + QStringLiteral("/Face/IMG_1.jpg")); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->Dir1->path() == folder; })) << w->Dir1->path().toStdString();
     EXPECT_EQ(entries(w->ListFaDate), QStringList{QStringLiteral("2009/03/15")});
     EXPECT_EQ(shownFace(*w), (std::vector<int>{0}));
     EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/IMG_1.jpg")));

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "platform/FileSystem.h"
 #include "store/CaptureDate.h"
 #include "store/NameFile.h"
 #include "store/PatientNumber.h"
@@ -61,10 +62,12 @@ void settleStudyTimes(DicomPlan &plan, size_t from)
 
 QStringList sortedSubfolders(const QString &folder)
 {
+    QStringList names = folderEntries(folder, EntryKind::Folders);
+    std::sort(names.begin(), names.end());
     QStringList paths;
-    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo &entry : entries)
-        paths << entry.absoluteFilePath();
+    const QDir dir(folder);
+    for (const QString &name : names)
+        paths << dir.absoluteFilePath(name);
     return paths;
 }
 

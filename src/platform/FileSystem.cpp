@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -291,7 +292,8 @@ Outcome StagedFile::replaceExisting(const QString &target, const FileIdentity &o
     if (!injectedFailure(FileCall::RenameExchange)
         && ::renameat2(AT_FDCWD, temporary_.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0) {
         if (fileIdentity(QFile::decodeName(temporary_)) != original) {
-            if (::renameat2(AT_FDCWD, temporary_.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) != 0) {
+            if (::renameat2(AT_FDCWD, temporary_.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE)
+                != 0) {
                 // Never delete another's picture: it stays under the temporary name.
                 pending_ = false;
                 return Outcome::failed(Status::WriteFailed, QFile::decodeName(temporary_), errno);
@@ -532,7 +534,8 @@ int openForReading(const QString &path, Outcome &failure)
     const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         const int code = errno;
-        failure = readFailure(code == ENOENT || code == ENOTDIR ? Status::Missing : Status::Unreadable, code, path);
+        failure =
+            readFailure(code == ENOENT || code == ENOTDIR ? Status::Missing : Status::Unreadable, code, path);
         return -1;
     }
     struct stat st {};
@@ -606,6 +609,37 @@ bool storeNameLess(const QString &a, const QString &b)
     return folded != 0 ? folded < 0 : a.compare(b, Qt::CaseSensitive) < 0;
 }
 
+QStringList folderEntries(const QString &folder, EntryKind kind, bool withHidden)
+{
+    QStringList names;
+    const QByteArray native = QFile::encodeName(folder);
+    DIR *dir = native.isEmpty() ? nullptr : ::opendir(native.constData());
+    if (!dir)
+        return names;
+    const auto isKind = [&](const dirent &entry) {
+        if (kind == EntryKind::All)
+            return true;
+        unsigned char type = entry.d_type;
+        if (type == DT_LNK || type == DT_UNKNOWN) {
+            struct stat st {};
+            if (::fstatat(::dirfd(dir), entry.d_name, &st, 0) != 0)
+                return false;
+            type = S_ISREG(st.st_mode) ? DT_REG : S_ISDIR(st.st_mode) ? DT_DIR : DT_UNKNOWN;
+        }
+        return type == (kind == EntryKind::Files ? DT_REG : DT_DIR);
+    };
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray raw(entry->d_name);
+        if (raw == "." || raw == ".." || (!withHidden && raw.startsWith('.')))
+            continue;
+        const QString name = QFile::decodeName(raw);
+        if (QFile::encodeName(name) == raw && isKind(*entry))
+            names << name;
+    }
+    ::closedir(dir);
+    return names;
+}
+
 QString resolveCaseInsensitive(const QString &path)
 {
     const QFileInfo info(path);
@@ -615,9 +649,7 @@ QString resolveCaseInsensitive(const QString &path)
     const QString wanted = info.fileName();
     if (wanted.isEmpty() || !dir.exists())
         return {};
-    const QStringList entries =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries) {
+    for (const QString &entry : folderEntries(dir.path(), EntryKind::All, true)) {
         if (sameStoreName(entry, wanted))
             return dir.filePath(entry);
     }

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include "platform/Outcome.h"
 
@@ -24,7 +25,10 @@ bool isReadOnlyFile(const QString &path);
 struct FileIdentity {
     quint64 device = 0;
     quint64 inode = 0;
-    bool operator==(const FileIdentity &other) const { return device == other.device && inode == other.inode; }
+    bool operator==(const FileIdentity &other) const
+    {
+        return device == other.device && inode == other.inode;
+    }
     bool operator!=(const FileIdentity &other) const { return !(*this == other); }
 };
 std::optional<FileIdentity> fileIdentity(const QString &path);
@@ -141,6 +145,15 @@ private:
 // sorting never depends on the order the folder was read in.
 bool sameStoreName(const QString &a, const QString &b);
 bool storeNameLess(const QString &a, const QString &b);
+
+// The names in a folder, without "." and "..", in the order the folder gives them:
+// regular files, folders (links followed for both), or every entry; hidden ones
+// (a leading dot) only when asked. Read with readdir, not QDir: Qt 6.8 stops reading
+// a folder at the first name that is not valid UTF-8, so one such file would hide
+// the pictures after it. Such a name cannot be opened through a QString and is left
+// out, as older Qt does. Empty when the folder cannot be read.
+enum class EntryKind { Files, Folders, All };
+QStringList folderEntries(const QString &folder, EntryKind kind, bool withHidden = false);
 
 // Names in the store are compared without regard to case. Returns the path of the existing entry whose name
 // equals the last component of path ignoring case (the exact name preferred), or an empty string when there

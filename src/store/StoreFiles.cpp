@@ -17,14 +17,11 @@ QStringList listBySuffix(const QString &folder, const QString &suffix)
     QStringList paths;
     if (folder.isEmpty())
         return paths;
-    // Matched by hand rather than by a name filter: the pattern is a plain
-    // "ends with, ignoring case", independent of QDir's case flags.
-    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot);
-    for (const QFileInfo &entry : entries) {
-        // A link may lead to a device or a pipe, which no reader ever finishes.
-        if (entry.fileName().endsWith(suffix, Qt::CaseInsensitive)
-            && (!entry.isSymLink() || isRegularFile(entry.filePath())))
-            paths << joinPath(folder, entry.fileName());
+    // Regular files only: a link may lead to a device or a pipe, which no reader
+    // ever finishes. Matched by hand: a plain "ends with, ignoring case".
+    for (const QString &name : folderEntries(folder, EntryKind::Files)) {
+        if (name.endsWith(suffix, Qt::CaseInsensitive))
+            paths << joinPath(folder, name);
     }
     sortStorePaths(paths);
     return paths;
@@ -37,8 +34,7 @@ QString existingFaceFolder(const QString &patientFolder)
     if (patientFolder.isEmpty())
         return {};
     QStringList candidates;
-    const QStringList folders = QDir(patientFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &name : folders) {
+    for (const QString &name : folderEntries(patientFolder, EntryKind::Folders)) {
         if (sameStoreName(name, QStringLiteral("face")))
             candidates << name;
     }

@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include "platform/FileSystem.h"
 #include "store/StorePaths.h"
 
 namespace tolvarine {
@@ -42,9 +43,7 @@ std::optional<QDate> parseVisitDate(const QString &text)
 QString nextBlankPictureName(const QString &folder)
 {
     QSet<QString> taken;
-    const QStringList entries =
-        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries)
+    for (const QString &entry : folderEntries(folder, EntryKind::All, true))
         taken.insert(entry.toCaseFolded());
 
     QString name = QStringLiteral("nopic.jpg");

@@ -43,7 +43,7 @@ private:
 
 QStringList subfolders(const QString &folder)
 {
-    QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    QStringList names = folderEntries(folder, EntryKind::Folders);
     std::sort(names.begin(), names.end(),
               [](const QString &a, const QString &b) { return storeNameLess(a, b); });
     return names;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -69,6 +72,37 @@ TEST(FileSystem, CaseInsensitiveResolutionPrefersExactName)
     EXPECT_TRUE(resolveCaseInsensitive(box.file("nothere/x.jpg")).isEmpty());
     box.write("001/00123/x.jpg", "y");
     EXPECT_EQ(resolveCaseInsensitive(box.file("001/00123/x.jpg")), box.file("001/00123/x.jpg"));
+}
+
+// A folder holding one of each kind of entry, a name that is not UTF-8 among them.
+TEST(FileSystem, FolderEntriesSortEachKindAndSkipNamesQtCannotOpen)
+{
+    test::Sandbox box;
+    box.write("a.jpg", "x");
+    box.write(".hidden.jpg", "x");
+    box.mkdir("face");
+    box.mkdir(".trash");
+    const QByteArray at = QFile::encodeName(box.path()) + '/';
+    ASSERT_EQ(::symlink("a.jpg", (at + "link.jpg").constData()), 0);
+    ASSERT_EQ(::symlink("face", (at + "linkdir").constData()), 0);
+    ASSERT_EQ(::symlink("gone", (at + "dangling.jpg").constData()), 0);
+    ASSERT_EQ(::mkfifo((at + "pipe.jpg").constData(), 0600), 0);
+    const int fd = ::open((at + "caf\xE9.jpg").constData(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+
+    const auto sorted = [](QStringList names) {
+        names.sort();
+        return names;
+    };
+    EXPECT_EQ(sorted(folderEntries(box.path(), EntryKind::Files)), (QStringList{"a.jpg", "link.jpg"}));
+    EXPECT_EQ(sorted(folderEntries(box.path(), EntryKind::Files, true)),
+              (QStringList{".hidden.jpg", "a.jpg", "link.jpg"}));
+    EXPECT_EQ(sorted(folderEntries(box.path(), EntryKind::Folders)), (QStringList{"face", "linkdir"}));
+    EXPECT_EQ(sorted(folderEntries(box.path(), EntryKind::All, true)),
+              (QStringList{".hidden.jpg", ".trash", "a.jpg", "dangling.jpg", "face", "link.jpg", "linkdir",
+                           "pipe.jpg"}));
+    EXPECT_TRUE(folderEntries(box.file("missing"), EntryKind::All).isEmpty());
 }
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <utility>
 
 #include <QBuffer>
@@ -41,6 +43,56 @@ bool withinAllocationLimit(QSize size)
 {
     const qint64 limit = allocationLimitBytes();
     return limit <= 0 || qint64(size.width()) * size.height() * 4 <= limit;
+}
+
+// What the decodes in progress hold, across threads. A fill decodes as many
+// pictures at once as there are cores, so each one within the limit is not enough:
+// a decode waits until what it will hold fits beside the others'. One alone always
+// goes; one beyond the limit on its own was refused before it got here.
+class DecodeMemory {
+public:
+    explicit DecodeMemory(qint64 bytes)
+    {
+        const qint64 limit = allocationLimitBytes();
+        if (limit <= 0 || bytes <= 0)
+            return;
+        bytes_ = std::min(bytes, limit);
+        std::unique_lock<std::mutex> lock(shared().mutex);
+        shared().released.wait(lock, [&] { return shared().held == 0 || shared().held + bytes_ <= limit; });
+        shared().held += bytes_;
+    }
+    ~DecodeMemory()
+    {
+        if (bytes_ == 0)
+            return;
+        {
+            const std::lock_guard<std::mutex> lock(shared().mutex);
+            shared().held -= bytes_;
+        }
+        shared().released.notify_all();
+    }
+    DecodeMemory(const DecodeMemory &) = delete;
+    DecodeMemory &operator=(const DecodeMemory &) = delete;
+
+private:
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable released;
+        qint64 held = 0;
+    };
+    static Shared &shared()
+    {
+        static Shared s;
+        return s;
+    }
+    qint64 bytes_ = 0;
+};
+
+// A decode holds its picture's coefficients (kept whole for a picture in several
+// scans) and its bitmap at four bytes a pixel.
+qint64 decodeBytes(qint64 coefficientBytes, QSize bitmap)
+{
+    return coefficientBytes + qint64(std::max(bitmap.width(), 0)) * std::max(bitmap.height(), 0) * 4;
 }
 
 constexpr int kThumbnailQuality = 90;
@@ -216,7 +268,8 @@ bool ImagingControl::opLoadBytes(const PictureBytes &file, QSize wantedSize)
 {
     clear();
     bool jpeg = false;
-    if (!checkPicture(file, jpeg))
+    qint64 coefficientBytes = 0;
+    if (!checkPicture(file, jpeg, coefficientBytes))
         return false;
     const QString &path = file.path;
     QByteArray bytes = file.bytes;
@@ -238,6 +291,8 @@ bool ImagingControl::opLoadBytes(const PictureBytes &file, QSize wantedSize)
                                          .arg(stored.width())
                                          .arg(stored.height())
                                          .arg(path));
+    // Held through the check of a picture cut short, which decodes it once more.
+    const DecodeMemory held(decodeBytes(coefficientBytes, decodeSize.isValid() ? decodeSize : stored));
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return fail(jpeg ? Status::Damaged : Status::Unreadable,
@@ -259,7 +314,7 @@ bool ImagingControl::opLoadBytes(const PictureBytes &file, QSize wantedSize)
 
 // Whether the file was read and is no empty file, none too long, and no JPEG
 // claiming more pixels than any photograph has.
-bool ImagingControl::checkPicture(const PictureBytes &file, bool &jpeg)
+bool ImagingControl::checkPicture(const PictureBytes &file, bool &jpeg, qint64 &coefficientBytes)
 {
     if (!file.read)
         return fail(file.read);
@@ -281,6 +336,7 @@ bool ImagingControl::checkPicture(const PictureBytes &file, bool &jpeg)
         // What the decoder spends before a single pixel comes out: a pass per scan,
         // and for a progressive picture all its coefficients, whatever the scale.
         const JpegDecodeCost cost = jpegDecodeCost(bytes, kMostScans);
+        coefficientBytes = cost.coefficientBytes;
         if (cost.scans > kMostScans)
             return fail(Status::Refused,
                         QStringLiteral("picture in more than %1 scans: %2").arg(kMostScans).arg(path));
@@ -303,7 +359,8 @@ bool ImagingControl::opLoadRegion(const QString &path, QRect region, int reducti
         return fail(Status::Invalid, QStringLiteral("invalid region of %1").arg(path));
     const PictureBytes file = readPictureFile(path);
     bool jpeg = false;
-    if (!checkPicture(file, jpeg))
+    qint64 coefficientBytes = 0;
+    if (!checkPicture(file, jpeg, coefficientBytes))
         return false;
     QByteArray bytes = file.bytes;
 
@@ -320,6 +377,7 @@ bool ImagingControl::opLoadRegion(const QString &path, QRect region, int reducti
     // libjpeg reduces it by the power of two while decoding.
     reader.setClipRect(region);
     reader.setScaledSize(region.size() / reduction);
+    const DecodeMemory held(decodeBytes(coefficientBytes, region.size() / reduction));
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return fail(jpeg ? Status::Damaged : Status::Unreadable,

@@ -114,7 +114,7 @@ public:
 private:
     bool fail(Outcome outcome);
     bool fail(Status status, const QString &detail) { return fail(Outcome::failed(status, detail)); }
-    bool checkPicture(const PictureBytes &file, bool &jpeg);
+    bool checkPicture(const PictureBytes &file, bool &jpeg, qint64 &coefficientBytes);
     void markChanged();
     void clear();
     bool isSourceFile(const QString &path) const;

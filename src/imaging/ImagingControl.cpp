@@ -37,12 +37,18 @@ constexpr int kMostScans = 500;
 // too; 0 when it is switched off.
 qint64 allocationLimitBytes() { return qint64(QImageReader::allocationLimit()) * 1024 * 1024; }
 
-// Whether a bitmap of that size, at the four bytes a pixel every later step turns
-// it into, stays within the limit.
-bool withinAllocationLimit(QSize size)
+// A decode holds its picture's coefficients (kept whole for a picture in several
+// scans) and its bitmap at the four bytes a pixel every later step turns it into.
+qint64 decodeBytes(qint64 coefficientBytes, QSize bitmap)
+{
+    return coefficientBytes + qint64(std::max(bitmap.width(), 0)) * std::max(bitmap.height(), 0) * 4;
+}
+
+// Whether such a decode stays within the limit: the two are held at once.
+bool withinAllocationLimit(qint64 coefficientBytes, QSize bitmap)
 {
     const qint64 limit = allocationLimitBytes();
-    return limit <= 0 || qint64(size.width()) * size.height() * 4 <= limit;
+    return limit <= 0 || decodeBytes(coefficientBytes, bitmap) <= limit;
 }
 
 // What the decodes in progress hold, across threads. A fill decodes as many
@@ -87,13 +93,6 @@ private:
     }
     qint64 bytes_ = 0;
 };
-
-// A decode holds its picture's coefficients (kept whole for a picture in several
-// scans) and its bitmap at four bytes a pixel.
-qint64 decodeBytes(qint64 coefficientBytes, QSize bitmap)
-{
-    return coefficientBytes + qint64(std::max(bitmap.width(), 0)) * std::max(bitmap.height(), 0) * 4;
-}
 
 constexpr int kThumbnailQuality = 90;
 constexpr int kPictureQuality = 95;
@@ -286,7 +285,7 @@ bool ImagingControl::opLoadBytes(const PictureBytes &file, QSize wantedSize)
             reader.setScaledSize(decodeSize);
     }
     const QSize stored = reader.size();
-    if (!withinAllocationLimit(decodeSize.isValid() ? decodeSize : stored))
+    if (!withinAllocationLimit(coefficientBytes, decodeSize.isValid() ? decodeSize : stored))
         return fail(Status::Refused, QStringLiteral("picture too large (%1 x %2): %3")
                                          .arg(stored.width())
                                          .arg(stored.height())
@@ -377,6 +376,11 @@ bool ImagingControl::opLoadRegion(const QString &path, QRect region, int reducti
     // libjpeg reduces it by the power of two while decoding.
     reader.setClipRect(region);
     reader.setScaledSize(region.size() / reduction);
+    if (!withinAllocationLimit(coefficientBytes, region.size() / reduction))
+        return fail(Status::Refused, QStringLiteral("picture too large (%1 x %2): %3")
+                                         .arg(stored.width())
+                                         .arg(stored.height())
+                                         .arg(path));
     const DecodeMemory held(decodeBytes(coefficientBytes, region.size() / reduction));
     QImage image;
     if (!reader.read(&image) || image.isNull())

@@ -498,10 +498,13 @@ std::optional<QString> exifDateTime(const QByteArray &jpeg)
 std::optional<QString> readExifDateTime(const QString &path)
 {
     QByteArray head;
-    if (!readJpegHeader(path, head, HeaderEnd::ExifBlock,
-                        [](QByteArrayView tiff) { return wholeImageDateTime(tiff).has_value(); }))
+    std::optional<QString> early; // found in a block read only in part
+    if (!readJpegHeader(path, head, HeaderEnd::ExifBlock, [&early](QByteArrayView tiff) {
+            early = wholeImageDateTime(tiff);
+            return early.has_value();
+        }))
         return std::nullopt;
-    return exifDateTime(head);
+    return early ? early : exifDateTime(head);
 }
 
 Outcome readCommentTexts(const QByteArray &jpeg, CommentTexts &texts)

@@ -51,6 +51,13 @@ bool withinAllocationLimit(qint64 coefficientBytes, QSize bitmap)
     return limit <= 0 || decodeBytes(coefficientBytes, bitmap) <= limit;
 }
 
+Outcome tooLarge(QSize size, const QString &path)
+{
+    return Outcome::failed(
+        Status::Refused,
+        QStringLiteral("picture too large (%1 x %2): %3").arg(size.width()).arg(size.height()).arg(path));
+}
+
 // What the decodes in progress hold, across threads. A fill decodes as many
 // pictures at once as there are cores, so each one within the limit is not enough:
 // a decode waits until what it will hold fits beside the others'. One alone always
@@ -285,13 +292,11 @@ bool ImagingControl::opLoadBytes(const PictureBytes &file, QSize wantedSize)
             reader.setScaledSize(decodeSize);
     }
     const QSize stored = reader.size();
-    if (!withinAllocationLimit(coefficientBytes, decodeSize.isValid() ? decodeSize : stored))
-        return fail(Status::Refused, QStringLiteral("picture too large (%1 x %2): %3")
-                                         .arg(stored.width())
-                                         .arg(stored.height())
-                                         .arg(path));
+    const QSize bitmap = decodeSize.isValid() ? decodeSize : stored;
+    if (!withinAllocationLimit(coefficientBytes, bitmap))
+        return fail(tooLarge(stored, path));
     // Held through the check of a picture cut short, which decodes it once more.
-    const DecodeMemory held(decodeBytes(coefficientBytes, decodeSize.isValid() ? decodeSize : stored));
+    const DecodeMemory held(decodeBytes(coefficientBytes, bitmap));
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return fail(jpeg ? Status::Damaged : Status::Unreadable,
@@ -328,10 +333,7 @@ bool ImagingControl::checkPicture(const PictureBytes &file, bool &jpeg, qint64 &
     if (jpeg) {
         const QSize claimed = jpegClaimedSize(bytes);
         if (claimed.isValid() && qint64(claimed.width()) * claimed.height() > kMaxClaimedPixels)
-            return fail(Status::Refused, QStringLiteral("picture too large (%1 x %2): %3")
-                                             .arg(claimed.width())
-                                             .arg(claimed.height())
-                                             .arg(path));
+            return fail(tooLarge(claimed, path));
         // What the decoder spends before a single pixel comes out: a pass per scan,
         // and for a progressive picture all its coefficients, whatever the scale.
         const JpegDecodeCost cost = jpegDecodeCost(bytes, kMostScans);
@@ -375,13 +377,11 @@ bool ImagingControl::opLoadRegion(const QString &path, QRect region, int reducti
     // Clipped before it is scaled, the decoder allocates only the region, and
     // libjpeg reduces it by the power of two while decoding.
     reader.setClipRect(region);
-    reader.setScaledSize(region.size() / reduction);
-    if (!withinAllocationLimit(coefficientBytes, region.size() / reduction))
-        return fail(Status::Refused, QStringLiteral("picture too large (%1 x %2): %3")
-                                         .arg(stored.width())
-                                         .arg(stored.height())
-                                         .arg(path));
-    const DecodeMemory held(decodeBytes(coefficientBytes, region.size() / reduction));
+    const QSize bitmap = region.size() / reduction;
+    reader.setScaledSize(bitmap);
+    if (!withinAllocationLimit(coefficientBytes, bitmap))
+        return fail(tooLarge(stored, path));
+    const DecodeMemory held(decodeBytes(coefficientBytes, bitmap));
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return fail(jpeg ? Status::Damaged : Status::Unreadable,
